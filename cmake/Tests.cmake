@@ -1,0 +1,19 @@
+# Unit tests sit beside the code they pin (foo.cc / foo_test.cc) and link into one GoogleTest
+# binary; command-line tests are bats files under tests/, one ctest entry per file.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB_RECURSE TRAKKO_UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*_test.cc)
+add_executable(trakko_tests ${TRAKKO_UNIT_TESTS})
+target_link_libraries(trakko_tests PRIVATE trakko_lib GTest::gtest GTest::gtest_main)
+gtest_discover_tests(trakko_tests DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+
+find_program(BATS bats REQUIRED)
+file(GLOB TRAKKO_BATS_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*.bats)
+foreach(bats_file IN LISTS TRAKKO_BATS_FILES)
+    get_filename_component(bats_name ${bats_file} NAME_WE)
+    add_test(NAME cli.${bats_name} COMMAND ${BATS} ${bats_file})
+    set_tests_properties(cli.${bats_name} PROPERTIES
+        ENVIRONMENT "TRAKKO=$<TARGET_FILE:trakko>;TRAKKO_BUILD_DIR=${PROJECT_BINARY_DIR};TRAKKO_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0")
+endforeach()

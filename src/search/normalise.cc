@@ -1,0 +1,67 @@
+#include <cstring>
+
+#include "search/search.h"
+#include "util/util.h"
+
+// Leaves position just after the third '/' counted backwards from the one at end - 1 (that one
+// included): the start of the component before the "..". False when the start of the buffer
+// comes first, that is when the climb would pass the root.
+static bool climb(const char* result, size_t& position) {
+    int slashes = 0;
+    for (size_t i = position; i-- > 0;) {
+        if (result[i] == '/' && ++slashes == 3) {
+            position = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The walk copies byte by byte, dropping doubled slashes and resolving "." and ".." components
+// when the '/' that ends them arrives. A final "." or ".." would stay, but a match always ends
+// in the command's own name.
+bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[1024]) {
+    size_t w = 0;
+    bool slash_before = false;
+    if (candidate[0] != '/') {
+        memcpy(result, cwd.text, cwd.length);
+        w = cwd.length;
+        slash_before = true;
+    }
+    // "//host/x" keeps its two leading slashes: they mean something to some systems.
+    bool keep_second_slash = candidate[0] == '/' && candidate[1] == '/' && candidate[2] != '/';
+    bool one_dot = false, two_dots = false;
+    for (size_t i = 0;; ++i) {
+        char b = candidate[i];
+        if (slash_before && b == '/' && !(keep_second_slash && i == 1)) continue;
+        if (w >= sizeof result) return false;
+        result[w++] = b;
+        if (b == '/' && one_dot) {
+            w -= 2;
+            one_dot = false;
+            slash_before = true;
+            continue;
+        }
+        if (b == '/' && two_dots) {
+            two_dots = false;
+            if (!climb(result, w)) {
+                // Above the root: the candidate is shown as it was given.
+                size_t length = strlen(candidate);
+                if (length >= sizeof result) return false;
+                memcpy(result, candidate, length + 1);
+                return true;
+            }
+            slash_before = true;
+            continue;
+        }
+        if (b == '\0') return true;
+        two_dots = one_dot && b == '.';
+        one_dot = slash_before && b == '.';
+        slash_before = b == '/';
+    }
+}
+
+void build_full_path(const char* candidate) {
+    if (candidate[0] != '/') load_cwd();
+    if (!normalise_path(candidate, CwdPrefix, ResultPath)) fatal("Can't create full path\n");
+}

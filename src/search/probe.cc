@@ -1,0 +1,19 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "search/search.h"
+
+ProbeBits probe_file(const char* path) {
+    struct stat st;
+    if (stat(path, &st) != 0) return 0;
+    // No access test for a directory: it never matches, whatever its permissions.
+    if (S_ISDIR(st.st_mode)) return PROBE_EXISTS | PROBE_DIR;
+    ProbeBits bits = PROBE_EXISTS;
+    if (eaccess(path, X_OK) == 0) bits |= PROBE_EXEC;
+    if (eaccess(path, R_OK) == 0) bits |= PROBE_READ;
+    return bits;
+}
+
+int contains_slash(std::string_view text) {
+    return text.find('/') != std::string_view::npos;
+}
