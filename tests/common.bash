@@ -1,0 +1,45 @@
+# Shared set-up for the command-line tests: every test runs the real binary in a scratch
+# directory, in an environment it builds itself (never the developer's own).
+
+TRAKKO=${TRAKKO:?run the command-line tests through ctest, which sets TRAKKO}
+
+# A fresh scratch directory per test, left as the working directory.
+setup_sandbox() {
+    SANDBOX=$(mktemp -d "${BATS_TMPDIR:-/tmp}/trakko.XXXXXX")
+    cd "$SANDBOX" || return 1
+}
+
+teardown_sandbox() {
+    cd / && chmod -R u+rwx "$SANDBOX" 2>/dev/null
+    rm -rf "$SANDBOX"
+}
+
+# make_exe FILE...: small executable scripts (directories created as needed).
+make_exe() {
+    local f
+    for f in "$@"; do
+        mkdir -p "$(dirname "$f")"
+        printf '#!/bin/sh\nexit 0\n' >"$f"
+        chmod 755 "$f"
+    done
+}
+
+# tk [VAR=value ...] [--] [ARG ...]: trakko with only the given variables in its environment
+# (plus the sanitizer settings of a sanitizer build).
+tk() {
+    local vars=()
+    while [ $# -gt 0 ] && [[ $1 == [A-Za-z_]*=* ]]; do
+        vars+=("$1")
+        shift
+    done
+    [ "${1-}" = "--" ] && shift
+    [ -n "${ASAN_OPTIONS-}" ] && vars+=("ASAN_OPTIONS=$ASAN_OPTIONS")
+    [ -n "${UBSAN_OPTIONS-}" ] && vars+=("UBSAN_OPTIONS=$UBSAN_OPTIONS")
+    env -i "${vars[@]}" "$TRAKKO" "$@"
+}
+
+# on_pty COMMAND...: runs a shell command line with standard input and output on a terminal;
+# prints what the terminal showed, carriage returns removed.
+on_pty() {
+    script -qec "$*" /dev/null </dev/null | tr -d '\r'
+}
