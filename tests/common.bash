@@ -1,6 +1,8 @@
 # Shared set-up for the command-line tests: every test runs the real binary in a scratch
 # directory, in an environment it builds itself (never the developer's own).
 
+bats_require_minimum_version 1.5.0
+
 TRAKKO=${TRAKKO:?run the command-line tests through ctest, which sets TRAKKO}
 
 # A fresh scratch directory per test, left as the working directory.
