@@ -13,7 +13,7 @@ teardown() { teardown_sandbox; }
     run --separate-stderr tk PATH="$SANDBOX/bin" -- -a
     [ "$status" -eq 255 ]
     [ "$output" = "" ]
-    [ "${stderr%%$'\n'*}" = "Usage: $TRAKKO [options] [--] COMMAND [...]" ]
+    [ "${stderr%%$'\n'*}" = "Usage: $PROG [options] [--] COMMAND [...]" ]
 
     # A terminal on stdin would get a warning if it were read.
     run on_pty "env -i PATH=/bin '$TRAKKO' -i --read-functions; echo status=\$?"
@@ -29,27 +29,27 @@ teardown() { teardown_sandbox; }
     run --separate-stderr tk PATH="$SANDBOX/bin" -- m1 found m2 m1
     [ "$status" -eq 3 ]
     [ "$output" = "$SANDBOX/bin/found" ]
-    [ "$stderr" = "$(printf '%s: no %s in (%s)\n' "$TRAKKO" m1 "$SANDBOX/bin" "$TRAKKO" m2 "$SANDBOX/bin" "$TRAKKO" m1 "$SANDBOX/bin")" ]
+    [ "$stderr" = "$(printf '%s: no %s in (%s)\n' "$PROG" m1 "$SANDBOX/bin" "$PROG" m2 "$SANDBOX/bin" "$PROG" m1 "$SANDBOX/bin")" ]
 }
 
 @test "empty PATH: no search at all, even for a name with a slash" {
     run --separate-stderr tk PATH= -- found "$SANDBOX/bin/found"
     [ "$status" -eq 2 ]
     [ "$output" = "" ]
-    [ "$stderr" = "$(printf '%s: no %s in ()\n' "$TRAKKO" found "$TRAKKO" "$SANDBOX/bin/found")" ]
+    [ "$stderr" = "$(printf '%s: no %s in ()\n' "$PROG" found "$PROG" "$SANDBOX/bin/found")" ]
 }
 
 @test "unset PATH: the failure line shows an empty list" {
     run --separate-stderr tk -- found
     [ "$status" -eq 1 ]
-    [ "$stderr" = "$TRAKKO: no found in ()" ]
+    [ "$stderr" = "$PROG: no found in ()" ]
 }
 
 @test "a name with a slash reports its base name and its directory" {
     run --separate-stderr tk PATH=/nonexistent -- bin/nx "$SANDBOX/bin/nx" ./nx ../d/nx
     [ "$status" -eq 4 ]
-    [ "$stderr" = "$(printf '%s: no %s in (%s)\n' "$TRAKKO" nx ./bin "$TRAKKO" nx "$SANDBOX/bin" \
-        "$TRAKKO" nx . "$TRAKKO" nx ../d)" ]
+    [ "$stderr" = "$(printf '%s: no %s in (%s)\n' "$PROG" nx ./bin "$PROG" nx "$SANDBOX/bin" \
+        "$PROG" nx . "$PROG" nx ../d)" ]
 }
 
 @test "the exit status counts failures up to 254 and never wraps" {
@@ -81,11 +81,11 @@ EOC
 @test "output that cannot be written ends in a write error and 255" {
     run --separate-stderr bash -c 'env -i PATH="$1" "$2" found >/dev/full' _ "$SANDBOX/bin" "$TRAKKO"
     [ "$status" -eq 255 ]
-    [ "$stderr" = "$TRAKKO: write error: No space left on device" ]
+    [ "$stderr" = "$PROG: write error: No space left on device" ]
 
     run --separate-stderr bash -c 'env -i PATH="$1" "$2" found >&-' _ "$SANDBOX/bin" "$TRAKKO"
     [ "$status" -eq 255 ]
-    [ "$stderr" = "$TRAKKO: write error: Bad file descriptor" ]
+    [ "$stderr" = "$PROG: write error: Bad file descriptor" ]
 
     run --separate-stderr bash -c 'env -i "$1" --version >/dev/full' _ "$TRAKKO"
     [ "$status" -eq 255 ]

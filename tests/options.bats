@@ -42,7 +42,7 @@ EOT
     run --separate-stderr tk PATH="$SANDBOX/d1" -- --help x --all --version
     [ "$status" -eq 0 ]
     [ "$stderr" = "" ]
-    [ "$output" = "$(printf 'Usage: %s [options] [--] COMMAND [...]\n' "$TRAKKO"; usage_tail)" ]
+    [ "$output" = "$(printf 'Usage: %s [options] [--] COMMAND [...]\n' "$PROG"; usage_tail)" ]
 }
 
 @test "the usage line carries argv[0] exactly as given" {
@@ -99,7 +99,7 @@ EOT
     run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- x -- -a
     [ "$status" -eq 1 ]
     [ "$output" = "$SANDBOX/d1/x" ]
-    [ "$stderr" = "$TRAKKO: no -a in ($SANDBOX/d1:$SANDBOX/d2)" ]
+    [ "$stderr" = "$PROG: no -a in ($SANDBOX/d1:$SANDBOX/d2)" ]
 }
 
 @test "--tty-only with output to a pipe cancels the display options to its right only" {

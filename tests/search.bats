@@ -35,7 +35,7 @@ teardown() { teardown_sandbox; }
 
     run --separate-stderr tk PATH="$SANDBOX/dirs:$SANDBOX/plain" -- x
     [ "$status" -eq 1 ]
-    [ "$stderr" = "$TRAKKO: no x in ($SANDBOX/dirs:$SANDBOX/plain)" ]
+    [ "$stderr" = "$PROG: no x in ($SANDBOX/dirs:$SANDBOX/plain)" ]
 }
 
 @test "an empty element, a relative entry and '.' search the working directory" {
@@ -57,14 +57,14 @@ teardown() { teardown_sandbox; }
     make_exe ../d/w
     run --separate-stderr tk PATH="$SANDBOX/d1" -- --skip-dot ./y bin/z ../d/w
     [ "$status" -eq 3 ]
-    [ "$stderr" = "$(printf '%s: no %s in (%s)\n' "$TRAKKO" y . "$TRAKKO" z ./bin "$TRAKKO" w ../d)" ]
+    [ "$stderr" = "$(printf '%s: no %s in (%s)\n' "$PROG" y . "$PROG" z ./bin "$PROG" w ../d)" ]
 }
 
 @test "--skip-tilde skips tilde entries and tilde names" {
     run --separate-stderr tk PATH="~/d1:$SANDBOX/d2" HOME="$SANDBOX/home" -- --skip-tilde x '~/d1/x'
     [ "$status" -eq 1 ]
     [ "$output" = "$SANDBOX/d2/x" ]
-    [ "$stderr" = "$TRAKKO: no x in (~/d1)" ]
+    [ "$stderr" = "$PROG: no x in (~/d1)" ]
 }
 
 @test "an entry that only contains a tilde later is searched as it stands" {
@@ -90,19 +90,19 @@ teardown() { teardown_sandbox; }
 @test "a name with a slash that is a directory or not executable is not found" {
     run --separate-stderr tk PATH="$SANDBOX/d1" -- dirs/x plain/x "$SANDBOX/plain/x"
     [ "$status" -eq 3 ]
-    [ "$stderr" = "$(printf '%s: no x in (%s)\n' "$TRAKKO" ./dirs "$TRAKKO" ./plain "$TRAKKO" "$SANDBOX/plain")" ]
+    [ "$stderr" = "$(printf '%s: no x in (%s)\n' "$PROG" ./dirs "$PROG" ./plain "$PROG" "$SANDBOX/plain")" ]
 }
 
 @test "a name ending in a slash and an empty name are never found" {
     run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX" -- d1/ ''
     [ "$status" -eq 2 ]
-    [ "$stderr" = "$(printf '%s: no  in (%s)\n' "$TRAKKO" ./d1 "$TRAKKO" "$SANDBOX/d1:$SANDBOX")" ]
+    [ "$stderr" = "$(printf '%s: no  in (%s)\n' "$PROG" ./d1 "$PROG" "$SANDBOX/d1:$SANDBOX")" ]
 }
 
 @test "a name whose only slash is the first byte is searched in the root directory" {
     run --separate-stderr tk PATH="$SANDBOX/d1" -- /trakko-no-such-file
     [ "$status" -eq 1 ]
-    [ "$stderr" = "$TRAKKO: no trakko-no-such-file in (/)" ]
+    [ "$stderr" = "$PROG: no trakko-no-such-file in (/)" ]
 
     [ -w / ] || skip "needs write access to / for the positive case"
     local probe="/trakko-test-$$"
