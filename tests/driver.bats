@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     return 127;
 }
 EOC
-    run --separate-stderr ./noargv "$TRAKKO"
+    # The real binary: a wrapper script in between (the memcheck pass) would get an argv[0].
+    run --separate-stderr ./noargv "$PROG"
     [ "$status" -eq 255 ]
     [ "${stderr%%$'\n'*}" = "Usage: trakko [options] [--] COMMAND [...]" ]
 }

@@ -46,7 +46,7 @@ EOT
 }
 
 @test "the usage line carries argv[0] exactly as given" {
-    ln -s "$TRAKKO" ./renamed
+    ln -s "$PROG" ./renamed  # the real binary, also when $TRAKKO is a wrapper
     run --separate-stderr env -i ./renamed --help
     [ "$status" -eq 0 ]
     [ "${lines[0]}" = "Usage: ./renamed [options] [--] COMMAND [...]" ]
