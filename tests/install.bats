@@ -65,6 +65,9 @@ install_into() {
     run --separate-stderr bash -c "zcat '$prefix/share/man/man1/trakko.1.gz' | groff -man -ww -z"
     [ "$status" -eq 0 ]
     [ "$stderr" = "" ]
+    # man finds the page through PATH: no MANPATH needed for any prefix.
+    run env -i HOME="$SANDBOX" PATH="$prefix/bin:/usr/bin:/bin" man -w trakko
+    [ "$output" = "$prefix/share/man/man1/trakko.1.gz" ]
     run bash --norc --noprofile -c \
         ". '$prefix/share/bash-completion/completions/trakko'; complete -p trakko"
     [ "$output" = "complete -F _trakko trakko" ]
