@@ -17,3 +17,9 @@ foreach(bats_file IN LISTS TRAKKO_BATS_FILES)
     set_tests_properties(cli.${bats_name} PROPERTIES
         ENVIRONMENT "TRAKKO=$<TARGET_FILE:trakko>;TRAKKO_BUILD_DIR=${PROJECT_BINARY_DIR};TRAKKO_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0")
 endforeach()
+
+# The password-database unit cases run under nss_wrapper, against passwd files that they write
+# into the build tree themselves; the plain run above skips them.
+add_test(NAME unit.nss COMMAND trakko_tests --gtest_filter=*Nss.*)
+set_tests_properties(unit.nss PROPERTIES
+    ENVIRONMENT "LD_PRELOAD=libnss_wrapper.so;NSS_WRAPPER_PASSWD=${PROJECT_BINARY_DIR}/nss/passwd;NSS_WRAPPER_GROUP=${PROJECT_BINARY_DIR}/nss/group;ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0")
