@@ -85,13 +85,17 @@ size_t read_functions(std::string_view input, bool may_hold_nul) {
     return alias_end;
 }
 
-// Standard input, whole, in one block that is never released: the stored lines are views
-// into it. Doubling through realloc keeps the reads few, and lets the C library move a large
-// block by remapping its pages instead of copying them.
+// The block that holds standard input: the stored lines are views into it, so it is kept
+// (and reachable) until the process ends.
+char* input_block = nullptr;
+
+// Standard input, whole, in one block. Doubling through realloc keeps the reads few, and lets
+// the C library move a large block by remapping its pages instead of copying them.
 std::string_view read_standard_input() {
     size_t capacity = 64 * 1024;
     size_t length = 0;
-    char* block = static_cast<char*>(alloc_or_die(capacity));
+    char*& block = input_block;
+    block = static_cast<char*>(alloc_or_die(capacity));
     for (;;) {
         if (length == capacity) {
             capacity *= 2;
