@@ -1,7 +1,12 @@
 # Shared set-up for the command-line tests: every test runs the real binary in a scratch
 # directory, in an environment it builds itself (never the developer's own).
 
+bats_require_minimum_version 1.5.0
+
 TRAKKO=${TRAKKO:?run the command-line tests through ctest, which sets TRAKKO}
+# The name trakko gives itself in messages: argv[0], which is $TRAKKO unless the binary is run
+# through a wrapper (the valgrind pass sets it to the real binary).
+PROG=${TRAKKO_PROG:-$TRAKKO}
 
 # A fresh scratch directory per test, left as the working directory.
 setup_sandbox() {

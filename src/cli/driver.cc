@@ -80,7 +80,9 @@ static void read_stdin_definitions(CommandList& commands, const char* path_list)
 
 int run(int argc, char** argv) {
     const char* path_list = getenv("PATH");
-    program_name = argc > 0 && argv[0] != nullptr ? argv[0] : "trakko";
+    // An empty argument vector reaches us as argc 0 or, on newer kernels, as one empty argv[0].
+    bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
+    program_name = named ? argv[0] : "trakko";
     install_out_of_memory_handler();
 
     if (!parse_command_line(argc, argv)) return 0;

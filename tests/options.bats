@@ -1,0 +1,138 @@
+#!/usr/bin/env bats
+# Option parsing: --help, --version, abbreviations, permutation, "--" and the --tty-only rule.
+
+load common
+
+setup() {
+    setup_sandbox
+    make_exe here/x d1/x d2/x
+}
+teardown() { teardown_sandbox; }
+
+usage_tail() {
+    cat <<'EOT'
+Write the full path of COMMAND(s) to standard output.
+
+  --version, -[vV] Print version and exit successfully.
+  --help,          Print this help and exit successfully.
+  --skip-dot       Skip directories in PATH that start with a dot.
+  --skip-tilde     Skip directories in PATH that start with a tilde.
+  --show-dot       Don't expand a dot to current directory in output.
+  --show-tilde     Output a tilde for HOME directory for non-root.
+  --tty-only       Stop processing options on the right if not on tty.
+  --all, -a        Print all matches in PATH, not just the first
+  --read-alias, -i Read list of aliases from stdin.
+  --skip-alias     Ignore option --read-alias; don't read stdin.
+  --read-functions Read shell functions from stdin.
+  --skip-functions Ignore option --read-functions; don't read stdin.
+
+Recommended use is to write the output of (alias; declare -f) to standard
+input, so that trakko can show aliases and shell functions. See trakko(1) for
+examples.
+
+If the options --read-alias and/or --read-functions are specified then the
+output can be a full alias or function definition, optionally followed by
+the full path of each command used inside of those.
+
+Report bugs to <trakko-bugs@lists.trakko.dev>.
+EOT
+}
+
+@test "--help prints the usage on stdout and ends the run, whatever follows" {
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --help x --all --version
+    [ "$status" -eq 0 ]
+    [ "$stderr" = "" ]
+    [ "$output" = "$(printf 'Usage: %s [options] [--] COMMAND [...]\n' "$PROG"; usage_tail)" ]
+}
+
+@test "the usage line carries argv[0] exactly as given" {
+    ln -s "$TRAKKO" ./renamed
+    run --separate-stderr env -i ./renamed --help
+    [ "$status" -eq 0 ]
+    [ "${lines[0]}" = "Usage: ./renamed [options] [--] COMMAND [...]" ]
+}
+
+@test "-v, -V, --version and its prefixes print the four-line banner and succeed" {
+    for opt in -v -V --version --vers --v -av; do
+        run --separate-stderr tk PATH="$SANDBOX/d1" -- "$opt" x
+        [ "$status" -eq 0 ]
+        [ "${#lines[@]}" -eq 4 ]
+        [[ "${lines[0]}" == "trakko "[0-9]*", Copyright (C) "* ]]
+        [[ "${lines[3]}" == *LICENSE* ]]
+        [ "$stderr" = "" ]
+    done
+}
+
+@test "an unknown option is reported by the parser and otherwise ignored" {
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --bogus x
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [[ "$stderr" == *"unrecognized option '--bogus'"* ]]
+
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --bogus --version
+    [ "$status" -eq 0 ]
+    [ "${#lines[@]}" -eq 4 ]
+    [[ "$stderr" == *"--bogus"* ]]
+}
+
+@test "an ambiguous abbreviation is ignored; an unambiguous one works" {
+    run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- --s x
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [[ "$stderr" == *"ambiguous"* ]]
+
+    run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- --al x
+    [ "$output" = "$(printf '%s\n' "$SANDBOX/d1/x" "$SANDBOX/d2/x")" ]
+}
+
+@test "a value given to a switch is refused and the switch ignored" {
+    run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- --all=yes x
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [[ "$stderr" == *"doesn't allow an argument"* ]]
+}
+
+@test "options after a COMMAND still count; after -- they are COMMANDs" {
+    run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- x -a
+    [ "$output" = "$(printf '%s\n' "$SANDBOX/d1/x" "$SANDBOX/d2/x")" ]
+
+    run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- x -- -a
+    [ "$status" -eq 1 ]
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [ "$stderr" = "$PROG: no -a in ($SANDBOX/d1:$SANDBOX/d2)" ]
+}
+
+@test "--tty-only with output to a pipe cancels the display options to its right only" {
+    cd here
+    run --separate-stderr tk PATH=. -- --tty-only --show-dot x
+    [ "$output" = "$SANDBOX/here/x" ]
+
+    run --separate-stderr tk PATH=. -- --show-dot --tty-only x
+    [ "$output" = "./x" ]
+
+    # The last occurrence decides.
+    run --separate-stderr tk PATH=. -- --show-dot --tty-only --show-dot x
+    [ "$output" = "$SANDBOX/here/x" ]
+
+    run --separate-stderr tk PATH=".:$SANDBOX/d1" -- --tty-only --skip-dot x
+    [ "$output" = "$SANDBOX/here/x" ]
+}
+
+@test "--tty-only never touches -a" {
+    run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- --tty-only -a x
+    [ "$output" = "$(printf '%s\n' "$SANDBOX/d1/x" "$SANDBOX/d2/x")" ]
+}
+
+@test "--tty-only with output on a terminal changes nothing" {
+    cd here
+    run on_pty "env -i PATH=. '$TRAKKO' --tty-only --show-dot x"
+    [ "$output" = "./x" ]
+    run on_pty "env -i PATH=.:'$SANDBOX/d1' '$TRAKKO' --tty-only --skip-dot x"
+    [ "$output" = "$SANDBOX/d1/x" ]
+}
+
+@test "--show-tilde is never in force for root" {
+    [ "$(id -u)" -eq 0 ] || skip "needs effective user id 0"
+    run --separate-stderr tk PATH="$SANDBOX/d1" HOME="$SANDBOX" -- --show-tilde x
+    [ "$output" = "$SANDBOX/d1/x" ]
+}
