@@ -184,3 +184,16 @@ script_on_tty() {
             "$SANDBOX/tools/lister" 'status 0')" "$shell interactive"
     done
 }
+
+@test "an alias named trakko, defined before the file is read, does not break the definition" {
+    for shell in bash zsh; do
+        run --separate-stderr in_shell $shell \
+            'shopt -s expand_aliases 2>/dev/null' \
+            'alias trakko="trakko --all"' \
+            ". ./trakko.$shell" \
+            'unalias trakko' \
+            'trakko lister'
+        expect_output "$SANDBOX/tools/lister" $shell
+        [ "$stderr" = "" ] || { echo "$shell: $stderr"; false; }
+    done
+}
