@@ -19,7 +19,8 @@ if [ ! -f "fuzz/$target.cc" ]; then
     exit 2
 fi
 
-build=build/fuzz
+# Absolute paths: a target may change its working directory.
+build=$PWD/build/fuzz
 [ -d "$build" ] || cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "fuzz_$target" >/dev/null
 
@@ -30,4 +31,4 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 echo "== fuzz_$target for ${seconds}s"
 exec "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
-    -artifact_prefix="$artifacts" "$@" "$work" "fuzz/corpus/$target"
+    -artifact_prefix="$artifacts" "$@" "$work" "$PWD/fuzz/corpus/$target"

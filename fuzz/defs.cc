@@ -1,0 +1,177 @@
+// The definition reader with function display: bytes read as a listing by read_definitions_from,
+// then show_function for every stored name and for the first word of every input line, printed
+// into a memory stream. A model of the reader that follows the documented line rules gives the
+// functions, the alias lines and the header form that the listing must produce, and every
+// display is compared with the model's text.
+//
+// Input: one byte of switches (bit 0 --read-alias, bit 1 --read-functions), then the listing.
+
+#include "defs/defs.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check.h"
+#include "cli/cli.h"
+#include "util/util.h"
+
+namespace {
+
+using Lines = std::vector<std::string_view>;
+
+struct ModelFunction {
+    std::string_view name;
+    Lines body;  // each line as its C-string copy would hold it
+};
+
+struct Model {
+    std::vector<ModelFunction> functions;
+    Lines aliases;
+    int brace_style = 0;
+};
+
+// The input's lines as a line-reading loop sees them: up to and including each newline.
+Lines split_lines(std::string_view input) {
+    Lines lines;
+    for (size_t pos = 0; pos < input.size();) {
+        size_t newline = input.find('\n', pos);
+        size_t end = newline == std::string_view::npos ? input.size() : newline + 1;
+        lines.push_back(input.substr(pos, end - pos));
+        pos = end;
+    }
+    return lines;
+}
+
+std::string_view as_c_string(std::string_view line) {
+    return line.substr(0, line.find('\0'));
+}
+
+bool is_blank_byte(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The header test: the last significant byte p, found by a scan that never goes below index
+// 2, then " ()" or " () {" ending there. Returns the name's start, or npos for no header.
+size_t header_name_start(std::string_view line, bool& brace) {
+    size_t p = line.size() - 1;
+    while (p > 2 && is_blank_byte(line[p])) --p;
+    if (p >= 2 && line[p] == ')' && line[p - 1] == '(' && line[p - 2] == ' ') {
+        brace = false;
+        return line.starts_with("declare -") ? line.find(' ', 9) + 1 : 0;
+    }
+    if (p >= 5 && line[p] == '{' && line[p - 4] == ' ' && line[p - 3] == '(' &&
+        line[p - 2] == ')' && line[p - 1] == ' ') {
+        brace = true;
+        return 0;
+    }
+    return std::string_view::npos;
+}
+
+Model model_read(std::string_view input, bool read_alias, bool read_functions) {
+    Model model;
+    bool collecting = read_alias;
+    Lines lines = split_lines(input);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = as_c_string(lines[i]);
+        if (read_functions) {
+            if (line.empty()) continue;
+            bool brace = false;
+            size_t start = header_name_start(line, brace);
+            if (start != std::string_view::npos) {
+                if (brace) model.brace_style = 1;
+                std::string_view rest = line.substr(start);
+                ModelFunction function{rest.substr(0, rest.find(' ')), {}};
+                while (++i < lines.size()) {
+                    function.body.push_back(as_c_string(lines[i]));
+                    if (lines[i] == "}\n") break;
+                }
+                model.functions.push_back(function);
+                collecting = false;
+                continue;
+            }
+        }
+        if (collecting && !line.starts_with("declare -")) model.aliases.push_back(line);
+    }
+    return model;
+}
+
+// What show_function must print for the first model function called name.
+std::string expected_display(const Model& model, std::string_view name, int indent) {
+    for (const ModelFunction& function : model.functions) {
+        if (function.name != name) continue;
+        std::string tab = indent ? "\t" : "";
+        std::string text = tab + std::string(name) + (model.brace_style ? " () {\n" : " ()\n");
+        for (std::string_view line : function.body) text += tab + std::string(line);
+        return text;
+    }
+    return "";
+}
+
+// show_function's output and result, caught in a memory stream.
+std::string displayed(std::string_view name, int indent, int brace_style_flag, int& result) {
+    char* buffer = nullptr;
+    size_t length = 0;
+    FILE* stream = open_memstream(&buffer, &length);
+    CHECK(stream != nullptr);
+    out = stream;
+    result = show_function(indent, name, brace_style_flag);
+    CHECK(fclose(stream) == 0);
+    out = stdout;
+    std::string text(buffer, length);
+    free(buffer);
+    return text;
+}
+
+void check_display(const Model& model, std::string_view name, int brace_style_flag) {
+    for (int indent = 0; indent <= 1; ++indent) {
+        int result = 0;
+        std::string text = displayed(name, indent, brace_style_flag, result);
+        std::string expected = expected_display(model, name, indent);
+        CHECK(result == (expected.empty() ? 0 : 1));
+        CHECK(text == expected);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return -1;
+    bool read_alias = (data[0] & 1) != 0, read_functions = (data[0] & 2) != 0;
+    options = OptionSet{};
+    options.opt_read_alias = read_alias;
+    options.opt_read_functions = read_functions;
+    // A copy of exactly the input's size, so that any read past the listing is caught.
+    size_t length = size - 1;
+    char* listing = static_cast<char*>(malloc(length > 0 ? length : 1));
+    memcpy(listing, data + 1, length);
+    std::string_view input(listing, length);
+
+    int brace = read_definitions_from(input);
+    Model model = model_read(input, read_alias, read_functions);
+    CHECK(brace == model.brace_style && brace == brace_style);
+
+    Lines aliases;
+    for (std::string_view line : AliasLines) {
+        CHECK(line.data() >= listing && line.data() + line.size() <= listing + length);
+        aliases.push_back(line);
+    }
+    CHECK(aliases == model.aliases);
+
+    CHECK(function_table.records.size() == model.functions.size());
+    for (const ModelFunction& function : model.functions)
+        check_display(model, function.name, brace);
+    for (std::string_view line : split_lines(input)) {
+        std::string_view word = as_c_string(line);
+        check_display(model, word.substr(0, word.find(' ')), brace);
+    }
+    check_display(model, "no such \x01 name", brace);
+
+    free(listing);
+    return 0;
+}
