@@ -18,9 +18,8 @@ as_nobody() {
 
 # repeat TEXT COUNT: TEXT written COUNT times.
 repeat() {
-    local spaces
-    spaces=$(printf '%*s' "$2" '')
-    printf '%s' "${spaces// /$1}"
+    [ "$2" -gt 0 ] || return 0
+    yes -- "$1" | head -n "$2" | tr -d '\n'
 }
 
 @test "a PATH of 10,000 colons searches the working directory 5,001 times" {
@@ -256,4 +255,95 @@ deep_dir() {
     run --separate-stderr tk PATH="$SANDBOX/bin:../bin" PWD="$SANDBOX/gone" -- -a x
     [ "$status" -eq 0 ]
     [ "$output" = "$(printf '%s\n' "$SANDBOX/bin/x" "$SANDBOX/bin/x")" ]
+}
+
+# The listings below go to standard input with both kinds of reading on, unless said otherwise.
+
+@test "NUL bytes in the listing: a line ends for the reader where its NUL stands" {
+    make_exe bin/ls
+    printf "alias a='ls'\n\0alias b='ls'\nalias c\0='ls'\ng\0 ()\nf ()\n{ \n  x\0yz\n}\n" >listing
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- -i --read-functions a b c f g <listing
+    [ "$status" -eq 1 ]
+    # "alias c" and "g" are alias lines that lost their newline with the rest of their line, so
+    # what follows them joins their output line; f's body line "  x" lost its newline the same way.
+    [ "$output" = "$(printf "alias a='ls'\n\t%s\nalias cgf ()\n{ \n  x}" "$SANDBOX/bin/ls")" ]
+    [ "$stderr" = "$PROG: no b in ($SANDBOX/bin)" ]
+
+    # With aliases alone, a line that begins with a NUL is an empty alias line: it names nothing.
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- -i a b c <listing
+    [ "$status" -eq 1 ]
+    [ "$output" = "$(printf "alias a='ls'\n\t%s\nalias c" "$SANDBOX/bin/ls")" ]
+    [ "$stderr" = "$PROG: no b in ($SANDBOX/bin)" ]
+}
+
+@test "random bytes as the listing: nothing defined, the search goes on as usual" {
+    make_exe bin/found-probe
+    LC_ALL=C awk 'BEGIN { srand(7); for (i = 0; i < 262144; i++) printf "%c", int(rand() * 256) }' >listing
+    [ "$(wc -c <listing)" -eq 262144 ]
+    for reading in "-i --read-functions" -i --read-functions; do
+        # shellcheck disable=SC2086 # the options are meant to split
+        run --separate-stderr tk PATH="$SANDBOX/bin" -- $reading found-probe missing-probe <listing
+        [ "$status" -eq 1 ]
+        [ "$output" = "$SANDBOX/bin/found-probe" ]
+        [ "$stderr" = "$PROG: no missing-probe in ($SANDBOX/bin)" ]
+    done
+}
+
+@test "a 2 MB line is one line, an alias or a body line alike" {
+    make_exe bin/ls
+    local long
+    long=$(repeat a 2000000)
+    { printf "alias x='ls %s'\n" "$long"; printf 'f ()\n{\n  %s\n}\n' "$long"; } >listing
+    { printf "alias x='ls %s'\n\t%s\n" "$long" "$SANDBOX/bin/ls"; printf 'f ()\n{\n  %s\n}\n' "$long"; } >expected
+    tk PATH="$SANDBOX/bin" -- -i --read-functions x f <listing >output 2>errors
+    cmp output expected
+    [ ! -s errors ]
+    # The same line without its newline, as the whole listing: an alias named like nothing asked.
+    printf '%s' "$long" >listing
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- -i --read-functions ls <listing
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/bin/ls" ]
+}
+
+@test "10,000-byte names in the listing are matched whole" {
+    make_exe bin/ls
+    local long
+    long=$(repeat n 10000)
+    printf "alias a%s='ls'\n%s ()\n{\n  :\n}\n" "$long" "$long" >listing
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- -i --read-functions "$long" "a$long" "${long}n" <listing
+    [ "$status" -eq 1 ]
+    [ "$output" = "$(printf "alias a%s='ls'\n\t%s\n%s ()\n{\n  :\n}" "$long" "$SANDBOX/bin/ls" "$long")" ]
+    [ "$stderr" = "$PROG: no ${long}n in ($SANDBOX/bin)" ]
+}
+
+# skip_unless_plain_binary: address space limits and AddressSanitizer's shadow memory exclude
+# each other, so the out-of-memory cases need a binary built without it.
+skip_unless_plain_binary() {
+    if ldd "$PROG" 2>/dev/null | grep -q libasan || nm "$PROG" 2>/dev/null | grep -q __asan_init; then
+        skip "an AddressSanitizer build cannot run under ulimit -v"
+    fi
+}
+
+@test "out of memory while reading a large listing: the message and 255" {
+    skip_unless_plain_binary
+    # 100 MB of alias lines against a 50 MB address space: the block that holds the listing
+    # cannot grow far enough.
+    yes "alias a='ls'" | head -c 100000000 |
+        (ulimit -v 50000 && exec env -i PATH="$SANDBOX/bin" "$PROG" -i a x) >output 2>errors && status=0 || status=$?
+    [ "$status" -eq 255 ]
+    [ ! -s output ]
+    cmp errors <(printf '%s: Out of memory\n' "$PROG")
+}
+
+@test "out of memory after results were printed: they are still written out" {
+    skip_unless_plain_binary
+    # 60,000 tilde words of a 120,000-byte HOME would expand to 7 GB.
+    local home path
+    home=/$(repeat h 120000)
+    path="$SANDBOX/bin:$(repeat '~ ' 60000)"
+    (ulimit -v 200000 && exec env -i PATH="$path" HOME="$home" "$PROG" x missing) \
+        >output 2>errors && status=0 || status=$?
+    [ "$status" -eq 255 ]
+    [ "$(cat output)" = "$SANDBOX/bin/x" ]
+    cmp errors <(printf '%s: Out of memory' "$PROG")
 }
