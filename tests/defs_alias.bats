@@ -58,8 +58,8 @@ $T$B/wc" ]
     [ "$status" -eq 2 ]
     [ "$output" = "alias ll='ls'
 $T$B/ls" ]
-    [ "$stderr" = "$TRAKKO: no x in ($B)
-$TRAKKO: no ll in ($B)" ]
+    [ "$stderr" = "$PROG: no x in ($B)
+$PROG: no ll in ($B)" ]
 }
 
 @test "alias lines come before the per-command output" {
@@ -82,7 +82,7 @@ $B/ls" ]
     [ "$status" -eq 1 ]
     [ "$output" = "alias ll='ls -F'
 $T$B/ls" ]
-    [ "$stderr" = "$TRAKKO: no ll in ($B)" ]
+    [ "$stderr" = "$PROG: no ll in ($B)" ]
 }
 
 @test "a function inside an alias, a word with a '/', and a last line without newline" {
@@ -92,7 +92,7 @@ $T$B/ls" ]
     [ "$output" = "alias x='f | bin/f'
 $T"$'f ()\n\t{ \n\t  y\n\t}\n'"$T$B/f" ]
     run --separate-stderr tk PATH="$B" -- -i --read-functions --all x <listing
-    [ "$stderr" = "$TRAKKO: no x in ($B)" ]
+    [ "$stderr" = "$PROG: no x in ($B)" ]
     [ "$output" = "alias x='f | bin/f'
 $T"$'f ()\n\t{ \n\t  y\n\t}\n'"$T$B/f
 $T$B/f" ]
@@ -108,6 +108,6 @@ $T$B/f" ]
         [ "$status" -eq 1 ]
         [ "$output" = "alias x='f | ls'
 $T"$'f () {\n\t  y\n\t}' ]
-        [ "$stderr" = "$TRAKKO: no ls in ()" ]
+        [ "$stderr" = "$PROG: no ls in ()" ]
     done
 }

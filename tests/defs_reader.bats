@@ -12,13 +12,13 @@ teardown() { teardown_sandbox; }
 
 @test "a terminal on stdin is warned about, naming the reading options in force" {
     run on_pty env -i PATH="$B" "$TRAKKO" -i ls
-    [ "$output" = "$TRAKKO: --read-alias, -i: Warning: stdin is a tty.
+    [ "$output" = "$PROG: --read-alias, -i: Warning: stdin is a tty.
 $B/ls" ]
     run on_pty env -i PATH="$B" "$TRAKKO" --read-functions -i ls
-    [ "$output" = "$TRAKKO: --read-functions, --read-alias, -i: Warning: stdin is a tty.
+    [ "$output" = "$PROG: --read-functions, --read-alias, -i: Warning: stdin is a tty.
 $B/ls" ]
     run on_pty env -i PATH="$B" "$TRAKKO" --read-functions -i --skip-alias ls
-    [ "$output" = "$TRAKKO: --read-functions: Warning: stdin is a tty.
+    [ "$output" = "$PROG: --read-functions: Warning: stdin is a tty.
 $B/ls" ]
 }
 
@@ -44,7 +44,7 @@ $B/ls" ]
     run --separate-stderr tk -- --read-functions foo a '' f h <listing
     [ "$status" -eq 1 ]
     [ "$output" = $'foo ()\n{ 1\n}\na ()\n{ 2\n}\n ()\n{ 3\n}\nh ()\n} \n}' ]
-    [ "$stderr" = "$TRAKKO: no f in ()" ]
+    [ "$stderr" = "$PROG: no f in ()" ]
 }
 
 @test "a function shown takes the place of the path search unless --all" {
@@ -67,7 +67,7 @@ $B/ls" ]
     [ "$status" -eq 1 ]
     [ "$output" = "alias pad='ls ${pad}ll=ls'
 	$B/ls" ]
-    [ "$stderr" = "$TRAKKO: no ll in ($B)" ]
+    [ "$stderr" = "$PROG: no ll in ($B)" ]
 }
 
 @test "a body ends only at a whole line that is }" {

@@ -21,7 +21,7 @@ $T$B/git
 alias ll='ls -l | grep x'
 $T$B/ls
 $T$B/grep"$'\nf ()\n{ \n    echo hi\n}' ]
-    [ "$stderr" = "$TRAKKO: no nothing in ($B)" ]
+    [ "$stderr" = "$PROG: no nothing in ($B)" ]
 }
 
 @test "bash: an alias of a function shows it indented, and its paths with --all" {
@@ -34,7 +34,7 @@ $T$B/grep"$'\nf ()\n{ \n    echo hi\n}' ]
     run --separate-stderr tk PATH="$B" -- -i --read-functions --all x f <listing
     [ "$status" -eq 1 ]
     [ "$output" = $'alias x=\'f\'\n\tf ()\n\t{ \n\t    echo hi\n\t}\n'"$T$B/f"$'\nf ()\n{ \n    echo hi\n}\n'"$B/f" ]
-    [ "$stderr" = "$TRAKKO: no x in ($B)" ]
+    [ "$stderr" = "$PROG: no x in ($B)" ]
 }
 
 @test "bash: a function with a line longer than 1023 bytes comes back whole" {

@@ -16,7 +16,7 @@ setup() {
     # read it wherever the build and the sources are.
     chmod 755 "$SANDBOX"
     mkdir -p bin work home
-    cp "$TRAKKO" bin/trakko
+    cp "$PROG" bin/trakko  # the real binary, also when $TRAKKO is a wrapper
     cp "$TRAKKO_SOURCE_DIR/share/trakko.bash" "$TRAKKO_SOURCE_DIR/share/trakko.zsh" .
     make_exe tools/lister tools/pager work/build.sh
     SEARCH="$SANDBOX/bin:$SANDBOX/tools"

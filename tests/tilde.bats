@@ -116,7 +116,7 @@ teardown() {
     run --separate-stderr tk "${NSS[@]}" HOME="$HOMEDIR" PATH=/nowhere -- --skip-tilde "~svc/bin/x"
     [ "$status" -eq 1 ]
     [ "$output" = "" ]
-    [ "$stderr" = "$TRAKKO: no x in (~svc/bin)" ]
+    [ "$stderr" = "$PROG: no x in (~svc/bin)" ]
 }
 
 @test "--skip-dot judges the expanded entry" {
