@@ -276,6 +276,19 @@ deep_dir() {
     [ "$stderr" = "$PROG: no b in ($SANDBOX/bin)" ]
 }
 
+@test "standard input closed or unreadable: an empty listing, no message" {
+    run --separate-stderr bash -c 'env -i PATH="$1" "$2" -i --read-functions x missing <&-' \
+        _ "$SANDBOX/bin" "$TRAKKO"
+    [ "$status" -eq 1 ]
+    [ "$output" = "$SANDBOX/bin/x" ]
+    [ "$stderr" = "$PROG: no missing in ($SANDBOX/bin)" ]
+    # A directory cannot be read: the read error ends the listing like its end would.
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- -i --read-functions x missing </
+    [ "$status" -eq 1 ]
+    [ "$output" = "$SANDBOX/bin/x" ]
+    [ "$stderr" = "$PROG: no missing in ($SANDBOX/bin)" ]
+}
+
 @test "random bytes as the listing: nothing defined, the search goes on as usual" {
     make_exe bin/found-probe
     LC_ALL=C awk 'BEGIN { srand(7); for (i = 0; i < 262144; i++) printf "%c", int(rand() * 256) }' >listing
