@@ -1,0 +1,383 @@
+#!/usr/bin/env bash
+# Benchmark of trakko against baselines measured in the same run: the start-up of one lookup
+# (instruction counts under callgrind, wall time under hyperfine), reading a large definition
+# listing (wall time against wc -l, peak memory against the listing's size), and the growth of
+# the run time with the size of the work. Prints a Markdown table of ratios.
+#
+#   bench/run.sh [--quick] [--record]
+#
+# --quick   10 MB instead of 100 MB and fewer timed runs (a smoke test, not a result)
+# --record  also writes the table, the date and the machine into bench/RESULTS.md
+#
+# Needs cmake, ninja, g++, gcc, valgrind, hyperfine, dash, bash and GNU time; it installs
+# nothing and names the Debian package of anything that is missing. Scratch files go to
+# bench/out/ (about 250 MB), trakko is built there from the default preset.
+set -euo pipefail
+
+BENCH=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(dirname "$BENCH")
+OUT=$BENCH/out
+QUICK=0
+RECORD=0
+for arg in "$@"; do
+    case $arg in
+        --quick) QUICK=1 ;;
+        --record) RECORD=1 ;;
+        *)
+            echo "usage: bench/run.sh [--quick] [--record]" >&2
+            exit 2
+            ;;
+    esac
+done
+
+# The listing size and the number of timed runs; --quick trades precision for time.
+if [ "$QUICK" = 1 ]; then
+    LISTING_BYTES=10000000 LOOKUP_RUNS=300 LISTING_RUNS=5 SCALE_RUNS=5
+else
+    LISTING_BYTES=100000000 LOOKUP_RUNS=3000 LISTING_RUNS=20 SCALE_RUNS=10
+fi
+
+say() { printf '%s\n' "$*" >&2; }
+
+check_tools() {
+    local missing=() pair
+    for pair in cmake:cmake ninja:ninja-build g++:g++ gcc:gcc valgrind:valgrind \
+        callgrind_annotate:valgrind hyperfine:hyperfine dash:dash bash:bash awk:mawk; do
+        command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}")
+    done
+    [ -x /usr/bin/time ] || missing+=(time)
+    if [ ${#missing[@]} -gt 0 ]; then
+        say "bench: missing tools; install the Debian packages: apt-get install ${missing[*]}"
+        exit 1
+    fi
+}
+
+# trakko from the default preset (its flags, its compiler) in a directory of its own, without
+# the tests, so that the benchmark needs none of the test dependencies.
+build() {
+    say "== building trakko (default preset) and the reference program"
+    cmake --preset default -B "$OUT/build" -DTRAKKO_TESTS=OFF >/dev/null
+    cmake --build "$OUT/build" --target trakko >/dev/null
+    TRAKKO=$OUT/build/trakko
+    # An ordinary dynamically linked executable, built the way a C program usually is.
+    gcc -O2 -o "$OUT/reference" "$BENCH/reference.c"
+    gcc -O2 -o "$OUT/launch" "$BENCH/launch.c"
+    LAUNCH=$OUT/launch
+    HYPERFINE=$(command -v hyperfine)
+}
+
+# --- measuring ---------------------------------------------------------------------------------
+
+# instructions VAR=value... -- PROGRAM ARG...: instructions executed by one run (loader, start-up
+# and exit included), in an environment holding only the given variables.
+instructions() {
+    local vars=()
+    while [ "$1" != "--" ]; do
+        vars+=("$1")
+        shift
+    done
+    shift
+    # The program's own status (the count of missing COMMANDs) does not matter here.
+    env -i "${vars[@]}" /usr/bin/valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+        --log-file="$OUT/callgrind.log" "$@" >/dev/null 2>&1 || true
+    local count
+    count=$(sed -n 's/.*Collected : *//p' "$OUT/callgrind.log")
+    if [ -z "$count" ]; then
+        say "bench: callgrind gave no count for $1"
+        exit 1
+    fi
+    echo "$count"
+}
+
+# median_times RUNS WARMUP PATH_VALUE COMMAND...: hyperfine's median seconds for each COMMAND,
+# one per line. Each command runs without a shell, in an environment that holds only PATH (and
+# hyperfine's own variable that shifts the stack between runs).
+median_times() {
+    local runs=$1 warmup=$2 path=$3 csv=$OUT/hyperfine.csv
+    shift 3
+    # --ignore-failure: a run that reports missing COMMANDs still counts; what it prints is
+    # checked elsewhere.
+    if ! env -i PATH="$path" "$HYPERFINE" -N --ignore-failure --style none --runs "$runs" \
+        --warmup "$warmup" --export-csv "$csv" "$@" >"$OUT/hyperfine.log" 2>&1; then
+        say "bench: hyperfine failed:"
+        tail -n 5 "$OUT/hyperfine.log" >&2
+        exit 1
+    fi
+    # command,mean,stddev,median,user,system,min,max
+    awk -F, 'NR > 1 { print $4 }' "$csv"
+}
+
+# peak_kib COMMAND...: the peak resident set of one run, in KiB.
+peak_kib() {
+    /usr/bin/time -f %M -o "$OUT/time.txt" "$@" >/dev/null
+    cat "$OUT/time.txt"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ms() { awk -v s="$1" 'BEGIN { printf "%.3f ms", s * 1000 }'; }
+mb() { awk -v b="$1" 'BEGIN { printf "%.1f MB", b / 1e6 }'; }
+grouped() { sed ':a; s/\B[0-9]\{3\}\>/,&/; ta' <<<"$1"; }
+# met VALUE LIMIT: "yes" when VALUE <= LIMIT.
+met() { awk -v v="$1" -v l="$2" 'BEGIN { print (v <= l) ? "yes" : "**no**" }'; }
+
+ROWS=()
+# row MEASURE TRAKKO BASELINE RATIO GOAL MET
+row() {
+    local IFS='|'
+    ROWS+=("| $1 | $2 | $3 | $4 | $5 | $6 |")
+}
+
+# --- 1. one lookup -------------------------------------------------------------------------------
+
+# A Debian-like PATH of six directories inside the sandbox, ls in the fourth (usr/bin), as on a
+# merged-/usr system where the first three hold no ls.
+make_lookup_tree() {
+    local d
+    LOOKUP_PATH=
+    for d in usr/local/sbin usr/local/bin usr/sbin usr/bin sbin bin; do
+        mkdir -p "$OUT/root/$d"
+        LOOKUP_PATH=${LOOKUP_PATH:+$LOOKUP_PATH:}$OUT/root/$d
+    done
+    printf '#!/bin/sh\n' >"$OUT/root/usr/bin/ls"
+    chmod 755 "$OUT/root/usr/bin/ls"
+    local expected=$OUT/root/usr/bin/ls line
+    for line in "$(env -i PATH="$LOOKUP_PATH" "$TRAKKO" ls)" \
+        "$(env -i PATH="$LOOKUP_PATH" "$OUT/reference" ls)" \
+        "$(env -i PATH="$LOOKUP_PATH" /usr/bin/dash -c 'command -v ls')"; do
+        if [ "$line" != "$expected" ]; then
+            say "bench: a lookup printed '$line' instead of '$expected'"
+            exit 1
+        fi
+    done
+}
+
+bench_lookup() {
+    say "== one lookup: instructions (callgrind)"
+    make_lookup_tree
+    local t r d
+    t=$(instructions PATH="$LOOKUP_PATH" -- "$TRAKKO" ls)
+    r=$(instructions PATH="$LOOKUP_PATH" -- "$OUT/reference" ls)
+    d=$(instructions PATH="$LOOKUP_PATH" -- /usr/bin/dash -c 'command -v ls')
+    row "lookup \`trakko ls\`, instructions vs C reference" "$(grouped "$t")" "$(grouped "$r")" \
+        "$(ratio "$t" "$r")×" "≤ 1.10×" "$(met "$(ratio "$t" "$r")" 1.10)"
+    row "lookup, instructions vs \`dash -c 'command -v ls'\`" "$(grouped "$t")" "$(grouped "$d")" \
+        "$(ratio "$t" "$d")×" "≤ 0.65×" "$(met "$(ratio "$t" "$d")" 0.65)"
+
+    say "== one lookup: wall time (hyperfine, $LOOKUP_RUNS runs each)"
+    local times
+    mapfile -t times < <(median_times "$LOOKUP_RUNS" 100 "$LOOKUP_PATH" "$TRAKKO ls" \
+        "/usr/bin/dash -c 'command -v ls'" "$OUT/reference ls")
+    local tt=${times[0]} td=${times[1]} tr=${times[2]}
+    row "lookup, wall time vs dash (median)" "$(ms "$tt")" "$(ms "$td")" "$(ratio "$tt" "$td")×" \
+        "≤ 1.00×" "$(met "$(ratio "$tt" "$td")" 1.00)"
+    row "lookup, wall time vs C reference (median)" "$(ms "$tt")" "$(ms "$tr")" \
+        "$(ratio "$tt" "$tr")×" "—" "—"
+}
+
+# --- 2. the listing --------------------------------------------------------------------------
+
+# bash with its completion functions loaded (bash-completion's main script when it is installed,
+# then every completion file there is), with the aliases of Debian's default .bashrc.
+make_real_listing() {
+    local file=$OUT/real-listing.txt
+    bash --norc --noprofile -ic '
+        [ -r /usr/share/bash-completion/bash_completion ] &&
+            . /usr/share/bash-completion/bash_completion
+        for f in /usr/share/bash-completion/completions/*; do
+            [ -f "$f" ] && . "$f"
+        done
+        alias ls="ls --color=auto" grep="grep --color=auto" ll="ls -alF" la="ls -A" l="ls -CF"
+        (alias; declare -f)' </dev/null >"$file" 2>/dev/null || true
+    # Without any completion files the listing is too small to say anything: use a generated one.
+    if [ "$(wc -c <"$file")" -lt 100000 ]; then
+        awk -v mode=listing -v bytes=400000 -f "$BENCH/gen_listing.awk" >"$file"
+        REAL_KIND="generated, completion-like"
+    elif [ -r /usr/share/bash-completion/bash_completion ]; then
+        REAL_KIND="bash-completion + all completions"
+    else
+        REAL_KIND="bash + the completions installed"
+    fi
+    REAL_LISTING=$file
+    # The last function of the listing, to be shown.
+    REAL_NAME=$(sed -n 's/^\([^ ]*\) () *$/\1/p' "$file" | tail -n 1)
+}
+
+# listing_rows LABEL FILE NAME: wall time against wc -l and peak memory against the size.
+listing_rows() {
+    local label=$1 file=$2 name=$3 goal_time=$4 goal_rss=$5 size times
+    size=$(wc -c <"$file")
+    # A run that does not show the function measures nothing worth a ratio: say so in the table.
+    if ! "$LAUNCH" /dev/null "$file" "$TRAKKO" -i --read-functions "$name" 2>/dev/null |
+        grep -x "$name ()" >/dev/null; then
+        say "bench: trakko did not show the function $name of $file"
+        row "$label" "function $name not shown" "" "" "$goal_time" "**no**"
+        return
+    fi
+    mapfile -t times < <(median_times "$LISTING_RUNS" 3 "$PATH" \
+        "$LAUNCH /dev/null $file $TRAKKO -i --read-functions $name" \
+        "$LAUNCH /dev/null $file /usr/bin/wc -l")
+    local t=${times[0]} w=${times[1]}
+    row "$label, wall time vs \`wc -l\`" "$(ms "$t")" "$(ms "$w")" "$(ratio "$t" "$w")×" \
+        "$goal_time" "$([ "$goal_time" = — ] && echo — || met "$(ratio "$t" "$w")" 2.00)"
+    local kib
+    kib=$(peak_kib "$LAUNCH" /dev/null "$file" "$TRAKKO" -i --read-functions "$name")
+    row "$label, peak memory vs its size" "$(mb $((kib * 1024)))" "$(mb "$size")" \
+        "$(ratio $((kib * 1024)) "$size")×" "$goal_rss" \
+        "$([ "$goal_rss" = — ] && echo — || met "$(ratio $((kib * 1024)) "$size")" 1.25)"
+}
+
+bench_listing() {
+    say "== the listing: $(mb "$LISTING_BYTES") generated"
+    local big=$OUT/listing.txt
+    awk -v mode=listing -v bytes="$LISTING_BYTES" -f "$BENCH/gen_listing.awk" >"$big"
+    listing_rows "$(mb "$(wc -c <"$big")") listing, \`-i --read-functions\`" "$big" _bench_last \
+        "≤ 2.00×" "≤ 1.25×"
+    rm -f "$big"
+    say "== the listing: bash with completions"
+    make_real_listing
+    listing_rows "real listing ($REAL_KIND, $(mb "$(wc -c <"$REAL_LISTING")"))" \
+        "$REAL_LISTING" "$REAL_NAME" — —
+}
+
+# --- 3. scaling ----------------------------------------------------------------------------------
+
+# scale_rows LABEL T1 T4 T16 [UNIT]: the 4x and 16x times as ratios to the 1x time.
+scale_rows() {
+    local label=$1 t1=$2 t4=$3 t16=$4 unit=${5:-time} fmt=ms
+    [ "$unit" = instructions ] && fmt=grouped
+    row "$label, 4× the work, $unit" "$($fmt "$t4")" "$($fmt "$t1")" "$(ratio "$t4" "$t1")×" \
+        "≤ 5×" "$(met "$(ratio "$t4" "$t1")" 5)"
+    row "$label, 16× the work, $unit" "$($fmt "$t16")" "$($fmt "$t1")" "$(ratio "$t16" "$t1")×" \
+        "≤ 20×" "$(met "$(ratio "$t16" "$t1")" 20)"
+}
+
+# scale_case LABEL ID: times (hyperfine) and instructions (callgrind) of the three sizes prepared
+# as $OUT/scale/ID-{1,4,16}.{names,input,path,opts}: the COMMANDs, standard input, PATH and the
+# options before the COMMANDs.
+scale_case() {
+    local label=$1 id=$2 s f times=() ins=() opts path names
+    for s in 1 4 16; do
+        f=$OUT/scale/$id-$s
+        opts=$(cat "$f.opts")
+        path=$(cat "$f.path")
+        times+=("$(median_times "$SCALE_RUNS" 2 "$path" \
+            "$LAUNCH $f.names $f.input $TRAKKO $opts")")
+        mapfile -t names <"$f.names"
+        # shellcheck disable=SC2086 # opts holds separate options
+        ins+=("$(instructions PATH="$path" -- "$TRAKKO" $opts "${names[@]}" <"$f.input")")
+    done
+    scale_rows "$label" "${times[0]}" "${times[1]}" "${times[2]}"
+    scale_rows "$label" "${ins[0]}" "${ins[1]}" "${ins[2]}" instructions
+}
+
+# Functions x COMMANDs: n functions and the n COMMANDs naming them, last first.
+prepare_functions() {
+    local s=$1 n=$2 f=$OUT/scale/functions-$1
+    awk -v mode=functions -v count="$n" -f "$BENCH/gen_listing.awk" >"$f.input"
+    awk -v mode=names -v prefix=fn_ -v count="$n" -f "$BENCH/gen_listing.awk" | tac >"$f.names"
+    echo "--read-functions" >"$f.opts"
+    echo "$LOOKUP_PATH" >"$f.path"
+}
+
+# Alias lines x COMMANDs: n alias lines and the n COMMANDs naming them; each alias resolves two
+# commands along the six-entry PATH (cmd_N is nowhere, grep is nowhere either).
+prepare_aliases() {
+    local s=$1 n=$2 f=$OUT/scale/aliases-$1
+    awk -v mode=aliases -v count="$n" -f "$BENCH/gen_listing.awk" >"$f.input"
+    awk -v mode=names -v prefix=al_ -v count="$n" -f "$BENCH/gen_listing.awk" | tac >"$f.names"
+    echo "-i" >"$f.opts"
+    echo "$LOOKUP_PATH" >"$f.path"
+}
+
+# PATH entries x COMMANDs: p directories, c COMMANDs that are all in the last one, so that
+# every COMMAND probes every entry.
+prepare_path() {
+    local s=$1 p=$2 c=$3 f=$OUT/scale/path-$1 i list=
+    for ((i = 1; i <= p; i++)); do
+        mkdir -p "$OUT/scale/dirs/d$i"
+        list=${list:+$list:}$OUT/scale/dirs/d$i
+    done
+    awk -v mode=names -v prefix=c_ -v count="$c" -f "$BENCH/gen_listing.awk" >"$f.names"
+    while read -r name; do
+        printf '#!/bin/sh\n' >"$OUT/scale/dirs/d$p/$name"
+        chmod 755 "$OUT/scale/dirs/d$p/$name"
+    done <"$f.names"
+    : >"$f.input"
+    : >"$f.opts"
+    echo "$list" >"$f.path"
+}
+
+bench_scaling() {
+    say "== scaling"
+    rm -rf "$OUT/scale"
+    mkdir -p "$OUT/scale"
+    prepare_functions 1 1250
+    prepare_functions 4 5000
+    prepare_functions 16 20000
+    scale_case "functions × COMMANDs (1,250² → 20,000²)" functions
+    prepare_aliases 1 1250
+    prepare_aliases 4 5000
+    prepare_aliases 16 20000
+    scale_case "alias lines × COMMANDs (1,250² → 20,000²)" aliases
+    prepare_path 1 250 25
+    prepare_path 4 500 50
+    prepare_path 16 1000 100
+    scale_case "PATH entries × COMMANDs (250 × 25 → 1,000 × 100)" path
+}
+
+# --- the report ----------------------------------------------------------------------------------
+
+machine() {
+    local cpu mem os
+    cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+    mem=$(awk '/^MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
+    os=$(. /etc/os-release && echo "$PRETTY_NAME")
+    echo "$cpu, $(nproc) cores, $mem; $os, Linux $(uname -r);" \
+        "$(g++ --version | head -n 1), $(ldd --version | head -n 1 | sed 's/^ldd //');" \
+        "$(hyperfine --version), $(valgrind --version), dash $(dpkg-query -W -f '${Version}' dash 2>/dev/null || echo '?')"
+}
+
+table() {
+    echo "| Measure | trakko | baseline | ratio | goal | met |"
+    echo "|---|---:|---:|---:|---:|:---:|"
+    printf '%s\n' "${ROWS[@]}"
+}
+
+report() {
+    local when what
+    when=$(date -u '+%Y-%m-%d %H:%M UTC')
+    what=$(machine)
+    {
+        echo "Run: $when$([ "$QUICK" = 1 ] && echo ' (--quick)')"
+        echo "Machine: $what"
+        echo
+        table
+    } >"$OUT/table.md"
+    cat "$OUT/table.md"
+    if [ "$RECORD" = 1 ]; then
+        record "$BENCH/RESULTS.md" "$OUT/table.md"
+        say "== bench/RESULTS.md updated"
+    fi
+}
+
+# Replaces what stands between the two markers of RESULTS.md with the new table; the notes
+# around it stay.
+record() {
+    local results=$1 table=$2
+    if [ ! -f "$results" ] || ! grep -q '^<!-- results:begin -->$' "$results"; then
+        printf '# Benchmark results\n\n<!-- results:begin -->\n<!-- results:end -->\n' >"$results"
+    fi
+    awk -v table="$table" '
+        /^<!-- results:begin -->$/ { print; while ((getline line < table) > 0) print line; skip = 1; next }
+        /^<!-- results:end -->$/ { skip = 0 }
+        !skip' "$results" >"$results.new"
+    mv "$results.new" "$results"
+}
+
+check_tools
+mkdir -p "$OUT"
+build
+bench_lookup
+bench_listing
+bench_scaling
+report
