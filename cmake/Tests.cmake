@@ -6,7 +6,8 @@ include(GoogleTest)
 file(GLOB_RECURSE TRAKKO_UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*_test.cc)
 add_executable(trakko_tests ${TRAKKO_UNIT_TESTS})
 target_link_libraries(trakko_tests PRIVATE trakko_lib GTest::gtest GTest::gtest_main)
-gtest_discover_tests(trakko_tests DISCOVERY_MODE PRE_TEST
+# The password-database cases need nss_wrapper preloaded; they run as unit.nss below.
+gtest_discover_tests(trakko_tests DISCOVERY_MODE PRE_TEST TEST_FILTER -*Nss.*
     PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 
 find_program(BATS bats REQUIRED)
@@ -17,3 +18,9 @@ foreach(bats_file IN LISTS TRAKKO_BATS_FILES)
     set_tests_properties(cli.${bats_name} PROPERTIES
         ENVIRONMENT "TRAKKO=$<TARGET_FILE:trakko>;TRAKKO_BUILD_DIR=${PROJECT_BINARY_DIR};TRAKKO_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0")
 endforeach()
+
+# The password-database unit cases run under nss_wrapper, against passwd files that they write
+# into the build tree themselves.
+add_test(NAME unit.nss COMMAND trakko_tests --gtest_filter=*Nss.*)
+set_tests_properties(unit.nss PROPERTIES
+    ENVIRONMENT "LD_PRELOAD=libnss_wrapper.so;NSS_WRAPPER_PASSWD=${PROJECT_BINARY_DIR}/nss/passwd;NSS_WRAPPER_GROUP=${PROJECT_BINARY_DIR}/nss/group;ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0")

@@ -8,6 +8,8 @@ packages=(
     libnss-wrapper                       # a real password database for the tests
     util-linux                           # setpriv (other users) and script (a terminal)
     bash zsh                             # the shells whose listings trakko reads
+    groff-base man-db                    # rendering and finding the manual page
+    dpkg-dev                             # building and checking the Debian package
 )
 
 missing=()

@@ -8,22 +8,64 @@
 #include <unordered_map>
 #include <vector>
 
+// The next input line at pos: up to and including its newline, or the rest of the input.
+std::string_view next_line(std::string_view input, size_t pos);
+
+// line up to its first NUL byte, when may_hold_nul says the input has any: the text a C string
+// copy of the line would hold.
+std::string_view until_nul(std::string_view line, bool may_hold_nul);
+
+// The stored alias lines: the lines of one stretch of the input, less the "declare -" attribute
+// lines (and, when functions are read, lines that begin with a NUL byte). Iterating yields each
+// line as a view into the input, newline kept; nothing is copied, so that a listing of millions
+// of lines costs no memory beyond the input itself.
+class AliasLineList {
+  public:
+    class iterator {
+      public:
+        std::string_view operator*() const { return line_; }
+        iterator& operator++();
+        bool operator==(const iterator& other) const { return pos_ == other.pos_; }
+
+      private:
+        friend class AliasLineList;
+        iterator(const AliasLineList* list, size_t pos);
+        void settle();
+
+        const AliasLineList* list_;
+        size_t pos_;
+        size_t next_;
+        std::string_view line_;
+    };
+
+    void assign(std::string_view region, bool may_hold_nul, bool drop_empty);
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, region_.size()); }
+
+  private:
+    std::string_view region_;
+    bool may_hold_nul_ = false;
+    bool drop_empty_ = false;
+};
+
 // One function of the listing. name and body are views into the stored input; body holds the
 // body lines exactly as read, one after another, the closing "}\n" line last when there is one.
 struct FunctionDef {
     std::string_view name;
     std::string_view body;
     int line_count = 0;
+    bool body_holds_nul = false;  // body lines are then shown only up to their first NUL
 };
 
-// The functions in input order, with an index of the first record of each name.
+// The functions in input order, with an index of the first record of each name (built at the
+// first lookup).
 struct FunctionTable {
     std::vector<FunctionDef> records;
     std::unordered_map<std::string_view, size_t> first_by_name;
 };
 
 // The definitions read from standard input; they live until the process ends.
-extern std::vector<std::string_view> AliasLines;
+extern AliasLineList AliasLines;
 extern FunctionTable function_table;
 
 // 1 once a header of the "name () {" form was read; chooses the header line printed.
@@ -32,12 +74,19 @@ extern int brace_style;
 // The COMMAND list: the argument texts in order, a struck entry being null, with an index from
 // each text to the positions where it stands.
 struct CommandList {
+    struct Slots {
+        std::vector<size_t> positions;
+        size_t first_live = 0;  // positions before this one are known to be struck
+    };
     std::vector<const char*> entries;
-    std::unordered_map<std::string_view, std::vector<size_t>> positions;
+    std::unordered_map<std::string_view, Slots> slots;
 };
 
 // Builds a CommandList of the count texts at argv.
 CommandList make_command_list(char** argv, size_t count);
+
+// The position of the first entry equal to text that is not struck, or npos.
+size_t first_unstruck(CommandList& commands, std::string_view text);
 
 // Reads standard input to its end and stores alias lines and functions; returns brace_style.
 int read_definitions();
@@ -45,9 +94,30 @@ int read_definitions();
 // The same over a byte buffer that stays alive for the rest of the run (resets what it fills).
 int read_definitions_from(std::string_view input);
 
+// The first stored function called name, or null.
+const FunctionDef* find_function(std::string_view name);
+
 // Prints the first stored function called name (a tab before each line when indent is 1);
 // returns 1 when one was found.
 int show_function(int indent, std::string_view name, int brace_style_flag);
+
+// The commands of an alias value, walked one first word at a time.
+struct CommandWords {
+    std::string_view line;
+    size_t pos = 0;
+    char quote = '\0';  // the quote that opened the value, or NUL
+    bool done = false;
+};
+
+// Where the alias name of line ends and its value begins.
+struct AliasParts {
+    std::string_view name;
+    CommandWords words;
+};
+AliasParts split_alias_line(std::string_view line);
+
+// The first word of the next command into word; false when the value has no more commands.
+bool next_command_word(CommandWords& words, std::string_view& word);
 
 // Prints line when it defines an alias named like a COMMAND, strikes that COMMAND unless --all,
 // and resolves the first word of every command in the alias value.

@@ -2,7 +2,7 @@
 // and after a blank or tab inside it.
 #pragma once
 
-#include <optional>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,5 +13,5 @@ std::string expand_tildes(std::string_view text);
 // and so does "~user" when the password database has no such user.
 std::string expand_tilde_prefix(std::string_view word);
 
-// prefix (when not null or empty) followed by text from byte skip on.
+// prefix (when not null or empty) followed by text from byte skip on; no '/' added or removed.
 std::string join_prefix_rest(const char* prefix, std::string_view text, size_t skip);

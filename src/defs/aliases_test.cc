@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "defs/defs.h"
+#include "util/util.h"
+
+namespace {
+
+std::vector<std::string> words_of(std::string_view line) {
+    AliasParts parts = split_alias_line(line);
+    std::vector<std::string> words;
+    std::string_view word;
+    while (next_command_word(parts.words, word)) words.emplace_back(word);
+    return words;
+}
+
+// The COMMAND texts of one test, kept alive beside the list that points at them.
+struct Commands {
+    std::vector<std::string> texts;
+    std::vector<char*> argv;
+    CommandList list;
+    explicit Commands(std::vector<std::string> given) : texts(std::move(given)) {
+        for (std::string& text : texts) argv.push_back(text.data());
+        list = make_command_list(argv.data(), argv.size());
+    }
+    std::vector<bool> struck() const {
+        std::vector<bool> flags;
+        for (const char* entry : list.entries) flags.push_back(entry == nullptr);
+        return flags;
+    }
+};
+
+// Resolves lines against commands with no PATH and no functions; returns what was printed.
+std::string resolve(std::vector<std::string> lines, Commands& commands, int all) {
+    OptionSet saved = options;
+    options.opt_all = all;
+    options.opt_read_functions = 0;
+    FILE* saved_out = out;
+    char* buffer = nullptr;
+    size_t size = 0;
+    out = open_memstream(&buffer, &size);
+    for (const std::string& line : lines) resolve_alias_line(line, commands.list, nullptr, 0);
+    fclose(out);
+    out = saved_out;
+    options = saved;
+    std::string text(buffer, size);
+    free(buffer);
+    return text;
+}
+
+}  // namespace
+
+TEST(AliasLine, NameAndWordTable) {
+    struct Case {
+        std::string line;
+        std::string name;
+        std::vector<std::string> words;
+    } cases[] = {
+        {"alias ll='ls -l'\n", "ll", {"ls"}},
+        {"ll='ls -l'\n", "ll", {"ls"}},
+        {"  \talias \t ll = 'ls -l'\n", "ll", {"ls"}},
+        {"aliasll='ls -l'\n", "ll", {"ls"}},
+        {"alias ll='ls -l | grep x || wc && sort & tee; cat'\n",
+         "ll",
+         {"ls", "grep", "wc", "sort", "tee;"}},
+        {"alias ll=\"ls -l|grep x||wc&&sort&tee\"\n", "ll", {"ls", "grep", "wc", "sort", "tee"}},
+        {"alias x=ls\tfoo\n", "x", {"ls"}},
+        {"alias x 'ls'\n", "x", {"ls"}},
+        {"alias x=  \t'  ls'\n", "x", {"ls"}},
+        {"alias ll=ls\n", "ll", {"ls"}},
+        {"g=git\n", "g", {"git"}},
+        {"alias x=''\n", "x", {""}},
+        {"alias x='ls &'\n", "x", {"ls", ""}},
+        {"alias x='ls |& wc'\n", "x", {"ls", "", "wc"}},
+        {"alias x='a;b'\n", "x", {"a;b"}},
+        {"alias x='a \"b|c\" d'\n", "x", {"a", "c\""}},
+        {"alias x=\"a 'b|c' d\"\n", "x", {"a", "c'"}},
+        {"alias x='(a)<b>c'\n", "x", {"(a)<b>c"}},
+        {"alias x=a|||&&b\n", "x", {"a", "", "b"}},
+        {"alias x\n", "x\n", {""}},
+        {"alias x", "x", {""}},
+        {"alias =ls\n", "", {"ls"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(split_alias_line(c.line).name, c.name) << c.line;
+        EXPECT_EQ(words_of(c.line), c.words) << c.line;
+    }
+}
+
+TEST(AliasLine, StrikesTheFirstLiveMatchOnly) {
+    Commands commands({"x", "ll", "ll"});
+    EXPECT_EQ(resolve({"alias ll='ls'\n"}, commands, 0), "alias ll='ls'\n");
+    EXPECT_EQ(commands.struck(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(resolve({"alias ll='ls'\n", "alias ll=a\n", "alias y=z\n"}, commands, 0),
+              "alias ll='ls'\n");
+    EXPECT_EQ(commands.struck(), (std::vector<bool>{false, true, true}));
+}
+
+TEST(AliasLine, WithAllOnlyAnEqualWordStrikes) {
+    Commands same({"ls", "ls"});
+    EXPECT_EQ(resolve({"alias ls='ls -F'\n"}, same, 1), "alias ls='ls -F'\n");
+    EXPECT_EQ(same.struck(), (std::vector<bool>{true, false}));
+
+    Commands other({"ll"});
+    EXPECT_EQ(resolve({"alias ll='ls -F'\n", "alias ll=x\n"}, other, 1),
+              "alias ll='ls -F'\nalias ll=x\n");
+    EXPECT_EQ(other.struck(), (std::vector<bool>{false}));
+}
+
+TEST(AliasLine, NoCommandsOrNoMatchPrintNothing) {
+    Commands none({});
+    EXPECT_EQ(resolve({"alias ll='ls'\n"}, none, 0), "");
+    Commands newline({"x"});
+    EXPECT_EQ(resolve({"alias x\n", "alias  X=x\n"}, newline, 0), "");
+    EXPECT_EQ(newline.struck(), (std::vector<bool>{false}));
+}
+
+TEST(FirstUnstruck, ManyCopiesOfOneCommand) {
+    Commands commands(std::vector<std::string>(1000, "ll"));
+    for (size_t i = 0; i < 1000; ++i) {
+        ASSERT_EQ(first_unstruck(commands.list, "ll"), i);
+        commands.list.entries[i] = nullptr;
+    }
+    EXPECT_EQ(first_unstruck(commands.list, "ll"), std::string_view::npos);
+    EXPECT_EQ(first_unstruck(commands.list, "ls"), std::string_view::npos);
+}

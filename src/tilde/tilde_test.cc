@@ -1,0 +1,170 @@
+#include "tilde/tilde.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "identity/identity.h"
+#include "identity/passwd_file_test.h"
+
+namespace {
+
+// Sets HOME (or unsets it, for nullopt) for one scope and puts the old value back.
+class HomeVariable {
+  public:
+    explicit HomeVariable(std::optional<std::string> home) {
+        if (const char* old = getenv("HOME")) old_ = old;
+        if (home)
+            setenv("HOME", home->c_str(), 1);
+        else
+            unsetenv("HOME");
+    }
+    ~HomeVariable() {
+        if (old_)
+            setenv("HOME", old_->c_str(), 1);
+        else
+            unsetenv("HOME");
+    }
+
+  private:
+    std::optional<std::string> old_;
+};
+
+struct Case {
+    std::string input;
+    std::string expanded;
+};
+
+void expect_expansions(const std::vector<Case>& cases) {
+    for (const Case& c : cases)
+        EXPECT_EQ(expand_tildes(c.input), c.expanded) << "input: " << c.input;
+}
+
+}  // namespace
+
+// Where tilde words begin and end; only the current user's home is involved here.
+TEST(ExpandTildes, WordBoundaries) {
+    HomeVariable home("/home/u");
+    expect_expansions({
+        {"~", "/home/u"},
+        {"~/", "/home/u/"},
+        {"~/bin", "/home/u/bin"},
+        {"~/a ~/b", "/home/u/a /home/u/b"},
+        {"~/a\t~/b", "/home/u/a\t/home/u/b"},  // a tab starts a word
+        {"~/a\n~/b", "/home/u/a\n~/b"},        // a newline does not
+        {"~/a~b", "/home/u/a~b"},              // nor does anything but a blank or tab
+        {"~ x", "/home/u x"},                  // a blank ends a word
+        {"~\n~", "/home/u\n~"},                // and so does a newline
+        {"~ ~ ~", "/home/u /home/u /home/u"},
+        {"~  ~", "/home/u  /home/u"},
+        {"~/a ~", "/home/u/a /home/u"},
+        {"", ""},
+        {"bin", "bin"},
+        {"a ~/b", "a /home/u/b"},  // only PATH entries that begin with '~' get here at all
+        {"a~/b", "a~/b"},
+    });
+}
+
+TEST(ExpandTildes, EmptyHome) {
+    HomeVariable home("");
+    expect_expansions({{"~/bin", "/bin"}, {"~", ""}, {"~/a ~/b", "/a /b"}});
+}
+
+// The output grows well past its first guess of the size without losing a byte.
+TEST(ExpandTildes, LongExpansions) {
+    std::string long_home = "/" + std::string(100, 'h');
+    HomeVariable home(long_home);
+    EXPECT_EQ(expand_tildes("~"), long_home);
+    std::string input = "~/a ~/b\t~/c";
+    std::string expected = long_home + "/a " + long_home + "/b\t" + long_home + "/c";
+    for (int i = 0; i < 200; ++i) {
+        input += " ~/x" + std::to_string(i);
+        expected += " " + long_home + "/x" + std::to_string(i);
+    }
+    EXPECT_EQ(expand_tildes(input), expected);
+}
+
+TEST(JoinPrefixRest, Table) {
+    struct JoinCase {
+        const char* prefix;
+        const char* text;
+        size_t skip;
+        const char* joined;
+    } cases[] = {
+        {"/home/u", "~/bin", 1, "/home/u/bin"},
+        {"/home/u/", "~/bin", 1, "/home/u//bin"},  // no slash merged at the seam
+        {"/home/u", "~", 1, "/home/u"},
+        {"/home/svc", "~svc/bin", 4, "/home/svc/bin"},
+        {"", "~/bin", 1, "/bin"},
+        {nullptr, "~/bin", 1, "/bin"},
+        {nullptr, "~svc", 4, ""},
+        {"/p", "abc", 0, "/pabc"},
+    };
+    for (const JoinCase& c : cases)
+        EXPECT_EQ(join_prefix_rest(c.prefix, c.text, c.skip), c.joined)
+            << (c.prefix ? c.prefix : "(null)") << " + " << c.text << " from " << c.skip;
+}
+
+// Named users come from the password database, here nss_wrapper's files.
+class TildeNss : public NssTest {
+  protected:
+    void SetUp() override {
+        NssTest::SetUp();
+        if (IsSkipped()) return;
+        user_record = UserRecord{};
+        refresh_ids();
+    }
+    const std::string users_ =
+        "svc:x:60001:60001::/home/svc:/bin/sh\n"
+        "nohome:x:60002:60002:::/bin/sh\n";
+    const std::string root_ = "root:x:0:0::/root:/bin/sh\n";
+};
+
+TEST_F(TildeNss, NamedUsers) {
+    ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + root_));
+    HomeVariable home("/home/u");
+    expect_expansions({
+        {"~svc", "/home/svc"},
+        {"~svc/bin", "/home/svc/bin"},
+        {"~nohome/x", "/x"},
+        {"~nohome", ""},
+        {"~nosuch/x", "~nosuch/x"},
+        {"~nosuch", "~nosuch"},
+        {"~\t~/x", "~\t~/x"},  // one word: the user "\t~"
+        {"~svc ~root/x", "/home/svc /root/x"},
+        {"~root~", "~root~"},  // the user "root~"
+        {"~/a ~svc/b\t~nosuch/c\n~svc/d", "/home/u/a /home/svc/b\t~nosuch/c\n~svc/d"},
+    });
+}
+
+TEST_F(TildeNss, ExpandTildePrefixTakesWholeWords) {
+    ASSERT_NO_FATAL_FAILURE(write_passwd(users_));
+    HomeVariable home("/home/u");
+    EXPECT_EQ(expand_tilde_prefix("~svc/bin/x"), "/home/svc/bin/x");
+    EXPECT_EQ(expand_tilde_prefix("~/bin"), "/home/u/bin");
+    EXPECT_EQ(expand_tilde_prefix("~nosuch/bin"), "~nosuch/bin");
+    EXPECT_EQ(expand_tilde_prefix("svc"), "svc");
+    EXPECT_EQ(expand_tilde_prefix(""), "");
+}
+
+TEST_F(TildeNss, HomeUnsetUsesTheRealUsersEntry) {
+    ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + "me:x:" + real_ids() + "::/home/me:/bin/sh\n"));
+    HomeVariable home(std::nullopt);
+    EXPECT_EQ(expand_tildes("~/a ~/b\t~"), "/home/me/a /home/me/b\t/home/me");
+
+    // Loaded once: a changed database does not show until another real user comes along.
+    ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + "me:x:" + real_ids() + "::/moved:/bin/sh\n"));
+    EXPECT_EQ(expand_tildes("~/bin"), "/home/me/bin");
+    EXPECT_EQ(expand_tildes("~svc"), "/home/svc");  // named users are looked up each time
+}
+
+TEST_F(TildeNss, HomeUnsetWithoutEntryIsRoot) {
+    ASSERT_NO_FATAL_FAILURE(write_passwd(users_));
+    if (getuid() == 60001 || getuid() == 60002) GTEST_SKIP() << "the real user has an entry";
+    HomeVariable home(std::nullopt);
+    EXPECT_EQ(expand_tildes("~/bin"), "//bin");
+    EXPECT_EQ(expand_tildes("~"), "/");
+}
