@@ -89,3 +89,19 @@ $long}
     run tk -- --read-functions f <listing
     [ "$output" = 'f ()' ]
 }
+
+@test "a listing reads the same from a file, a pipe or a file already read part-way" {
+    printf 'x\nf () \n{ \n  a\n}\n' >listing
+    run tk -- --read-functions f <listing
+    [ "$output" = $'f ()\n{ \n  a\n}' ]
+    run bash -c 'cat listing | env -i "$TRAKKO" --read-functions f'
+    [ "$output" = $'f ()\n{ \n  a\n}' ]
+    # The input is consumed as by reading: whatever follows on the same descriptor sees its end.
+    run bash -c '{ env -i "$TRAKKO" --read-functions f; echo "rest: $(cat)"; } <listing'
+    [ "$output" = $'f ()\n{ \n  a\n}\nrest: ' ]
+    run bash -c '{ read -r first; env -i "$TRAKKO" --read-functions f; echo "rest: $(cat)"; } <listing'
+    [ "$output" = $'f ()\n{ \n  a\n}\nrest: ' ]
+    printf 'f () \n{ \n  a\n}\n' >listing
+    run bash -c '{ read -r first; env -i "$TRAKKO" --read-functions f; } <listing'
+    [ "$status" -eq 1 ]
+}
