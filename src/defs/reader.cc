@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "cli/cli.h"
@@ -151,7 +152,8 @@ std::string_view map_standard_input() {
 }
 
 // Standard input, whole, in one block. Doubling through realloc keeps the reads few, and lets
-// the C library move a large block by remapping its pages instead of copying them.
+// the C library move a large block by remapping its pages instead of copying them. The reads
+// go to descriptor 0 itself, as the mapping does: a stdio buffer would only add a copy.
 std::string_view read_standard_input() {
     std::string_view mapped = map_standard_input();
     if (!mapped.empty()) return mapped;
@@ -164,10 +166,10 @@ std::string_view read_standard_input() {
             capacity *= 2;
             block = static_cast<char*>(realloc_or_die(block, capacity));
         }
-        size_t wanted = capacity - length;
-        size_t got = fread(block + length, 1, wanted, stdin);
-        length += got;
-        if (got < wanted) break;  // end of input or a read error: both end the listing
+        ssize_t got = read(0, block + length, capacity - length);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;  // end of input or a read error: both end the listing
+        length += static_cast<size_t>(got);
     }
     return std::string_view(block, length);
 }
