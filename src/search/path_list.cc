@@ -29,6 +29,7 @@ bool next_path_entry(const char* list, size_t& entry_pos, std::string& entry) {
 }
 
 void join_dir_name(std::string_view dir, std::string_view name, std::string& joined) {
+    joined.reserve(dir.size() + name.size() + 1);
     joined.assign(dir);
     if (!dir.empty() && dir.back() != '/') joined.push_back('/');
     joined.append(name);
@@ -36,7 +37,6 @@ void join_dir_name(std::string_view dir, std::string_view name, std::string& joi
 
 std::string join_dir_name(std::string_view dir, std::string_view name) {
     std::string joined;
-    joined.reserve(dir.size() + name.size() + 1);
     join_dir_name(dir, name, joined);
     return joined;
 }
