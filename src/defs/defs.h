@@ -54,10 +54,13 @@ class AliasLineList {
 struct FunctionDef {
     std::string_view name;
     std::string_view body;
-    int line_count = 0;
     bool body_holds_nul = false;  // body lines are then shown only up to their first NUL
     uint32_t name_hash = 0;       // name_hash(name), taken while the header line is at hand
 };
+
+// The number of body lines of def, counted when asked: nothing on the way to the output needs
+// it, and counting every line of a long listing would cost more than reading it.
+int body_line_count(const FunctionDef& def);
 
 // The functions in input order, with an index of the first record of each name, built at the
 // first lookup: open addressing over a power-of-two count of slots, each holding the name's

@@ -1,14 +1,25 @@
+#include <algorithm>
+#include <cstring>
+
 #include "defs/defs.h"
 #include "util/util.h"
 
-// FNV-1a over the bytes, then a final mix so that the low bits, which pick the slot, depend on
-// every byte of names that differ only at their end (fn_1, fn_2, ...).
+// Eight bytes at a time, each word folded in with a multiply, the last few bytes as one more
+// word; every function of a long listing is hashed, so a byte at a time would show. The final
+// mix lets the low bits, which pick the slot, depend on every byte.
 uint32_t name_hash(std::string_view name) {
-    uint32_t hash = 2166136261u;
-    for (unsigned char byte : name) hash = (hash ^ byte) * 16777619u;
-    hash ^= hash >> 16;
-    hash *= 0x7feb352du;
-    return hash ^ hash >> 15;
+    uint64_t hash = 0x9e3779b97f4a7c15u ^ name.size();
+    size_t pos = 0;
+    for (; pos + 8 <= name.size(); pos += 8) {
+        uint64_t word;
+        memcpy(&word, name.data() + pos, 8);
+        hash = (hash ^ word) * 0xbf58476d1ce4e5b9u;
+        hash ^= hash >> 31;
+    }
+    uint64_t tail = 0;
+    for (; pos < name.size(); ++pos) tail = tail << 8 | static_cast<unsigned char>(name[pos]);
+    hash = (hash ^ tail) * 0x94d049bb133111ebu;
+    return static_cast<uint32_t>(hash ^ hash >> 32);
 }
 
 namespace {
@@ -72,6 +83,12 @@ const FunctionDef* find_function(std::string_view name) {
         if (hash_of(slot) == hash && record_of(table, slot).name == name)
             return &record_of(table, slot);
     }
+}
+
+// Every line of a body ends in a newline, but for a last one cut by the end of input.
+int body_line_count(const FunctionDef& def) {
+    auto count = static_cast<int>(std::count(def.body.begin(), def.body.end(), '\n'));
+    return !def.body.empty() && def.body.back() != '\n' ? count + 1 : count;
 }
 
 static void write_text(std::string_view text) {

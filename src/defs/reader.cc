@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -71,37 +70,12 @@ size_t body_end(std::string_view input, size_t pos) {
     return input.size();
 }
 
-// What one pass over a body finds: its newlines, and whether it holds a NUL byte.
-struct BodyBytes {
-    size_t newlines = 0;
-    bool nul = false;
-};
-
-// A one-byte count per block of 240 bytes lets the compiler compare and add sixteen bytes at a
-// time (a size_t count would widen every byte), and 240 leaves no odd bytes inside a body.
-BodyBytes scan_body(std::string_view body) {
-    BodyBytes found;
-    for (size_t pos = 0; pos < body.size();) {
-        size_t stop = std::min(body.size(), pos + 240);
-        uint8_t newlines = 0, nuls = 0;
-        for (; pos < stop; ++pos) {
-            newlines += body[pos] == '\n';
-            nuls |= body[pos] == '\0';
-        }
-        found.newlines += newlines;
-        found.nul = found.nul || nuls != 0;
-    }
-    return found;
-}
-
 // Stores the function whose header ends at pos; returns the position after its body.
 size_t read_body(std::string_view input, size_t pos, std::string_view name) {
     std::string_view body = input.substr(pos, body_end(input, pos) - pos);
-    // Every line of the body ends in a newline, but for a last one cut by the end of input.
-    BodyBytes bytes = scan_body(body);
-    auto line_count = static_cast<int>(bytes.newlines);
-    if (!body.empty() && body.back() != '\n') ++line_count;
-    function_table.records.push_back({name, body, line_count, bytes.nul, name_hash(name)});
+    // The body was just searched, so this look for a NUL reads it from the cache.
+    bool holds_nul = memchr(body.data(), '\0', body.size()) != nullptr;
+    function_table.records.push_back({name, body, holds_nul, name_hash(name)});
     return pos + body.size();
 }
 
