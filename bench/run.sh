@@ -34,7 +34,7 @@ done
 if [ "$QUICK" = 1 ]; then
     LISTING_BYTES=10000000 LOOKUP_RUNS=300 LISTING_RUNS=5 SCALE_RUNS=5
 else
-    LISTING_BYTES=100000000 LOOKUP_RUNS=3000 LISTING_RUNS=20 SCALE_RUNS=10
+    LISTING_BYTES=100000000 LOOKUP_RUNS=3000 LISTING_RUNS=40 SCALE_RUNS=15
 fi
 
 say() { printf '%s\n' "$*" >&2; }
@@ -69,7 +69,7 @@ build() {
 # --- measuring ---------------------------------------------------------------------------------
 
 # instructions VAR=value... -- PROGRAM ARG...: instructions executed by one run (loader, start-up
-# and exit included), in an environment holding only the given variables.
+# and exit included), in an environment holding only HOME and the given variables.
 instructions() {
     local vars=()
     while [ "$1" != "--" ]; do
@@ -78,8 +78,8 @@ instructions() {
     done
     shift
     # The program's own status (the count of missing COMMANDs) does not matter here.
-    env -i "${vars[@]}" /usr/bin/valgrind --tool=callgrind --callgrind-out-file=/dev/null \
-        --log-file="$OUT/callgrind.log" "$@" >/dev/null 2>&1 || true
+    env -i HOME="$BENCH_HOME" "${vars[@]}" /usr/bin/valgrind --tool=callgrind \
+        --callgrind-out-file=/dev/null --log-file="$OUT/callgrind.log" "$@" >/dev/null 2>&1 || true
     local count
     count=$(sed -n 's/.*Collected : *//p' "$OUT/callgrind.log")
     if [ -z "$count" ]; then
@@ -90,14 +90,14 @@ instructions() {
 }
 
 # median_times RUNS WARMUP PATH_VALUE COMMAND...: hyperfine's median seconds for each COMMAND,
-# one per line. Each command runs without a shell, in an environment that holds only PATH (and
-# hyperfine's own variable that shifts the stack between runs).
+# one per line. Each command runs without a shell, in an environment that holds only PATH and
+# HOME (and hyperfine's own variable that shifts the stack between runs).
 median_times() {
     local runs=$1 warmup=$2 path=$3 csv=$OUT/hyperfine.csv
     shift 3
     # --ignore-failure: a run that reports missing COMMANDs still counts; what it prints is
     # checked elsewhere.
-    if ! env -i PATH="$path" "$HYPERFINE" -N --ignore-failure --style none --runs "$runs" \
+    if ! env -i PATH="$path" HOME="$BENCH_HOME" "$HYPERFINE" -N --ignore-failure --style none --runs "$runs" \
         --warmup "$warmup" --export-csv "$csv" "$@" >"$OUT/hyperfine.log" 2>&1; then
         say "bench: hyperfine failed:"
         tail -n 5 "$OUT/hyperfine.log" >&2
@@ -108,9 +108,10 @@ median_times() {
 }
 
 # peak_kib COMMAND...: the peak resident set of one run, in KiB.
+# The status does not matter here; time puts a line about a failing one before the figure.
 peak_kib() {
-    /usr/bin/time -f %M -o "$OUT/time.txt" "$@" >/dev/null
-    cat "$OUT/time.txt"
+    /usr/bin/time -f %M -o "$OUT/time.txt" "$@" >/dev/null 2>&1 || true
+    tail -n 1 "$OUT/time.txt"
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
@@ -130,9 +131,12 @@ row() {
 # --- 1. one lookup -------------------------------------------------------------------------------
 
 # A Debian-like PATH of six directories inside the sandbox, ls in the fourth (usr/bin), as on a
-# merged-/usr system where the first three hold no ls.
+# merged-/usr system where the first three hold no ls. Every program measured gets the same
+# environment: this PATH and a HOME, as a shell always has one.
 make_lookup_tree() {
     local d
+    BENCH_HOME=$OUT/home
+    mkdir -p "$BENCH_HOME"
     LOOKUP_PATH=
     for d in usr/local/sbin usr/local/bin usr/sbin usr/bin sbin bin; do
         mkdir -p "$OUT/root/$d"
@@ -141,9 +145,9 @@ make_lookup_tree() {
     printf '#!/bin/sh\n' >"$OUT/root/usr/bin/ls"
     chmod 755 "$OUT/root/usr/bin/ls"
     local expected=$OUT/root/usr/bin/ls line
-    for line in "$(env -i PATH="$LOOKUP_PATH" "$TRAKKO" ls)" \
-        "$(env -i PATH="$LOOKUP_PATH" "$OUT/reference" ls)" \
-        "$(env -i PATH="$LOOKUP_PATH" /usr/bin/dash -c 'command -v ls')"; do
+    for line in "$(env -i PATH="$LOOKUP_PATH" HOME="$BENCH_HOME" "$TRAKKO" ls)" \
+        "$(env -i PATH="$LOOKUP_PATH" HOME="$BENCH_HOME" "$OUT/reference" ls)" \
+        "$(env -i PATH="$LOOKUP_PATH" HOME="$BENCH_HOME" /usr/bin/dash -c 'command -v ls')"; do
         if [ "$line" != "$expected" ]; then
             say "bench: a lookup printed '$line' instead of '$expected'"
             exit 1
@@ -219,11 +223,18 @@ listing_rows() {
     local t=${times[0]} w=${times[1]}
     row "$label, wall time vs \`wc -l\`" "$(ms "$t")" "$(ms "$w")" "$(ratio "$t" "$w")×" \
         "$goal_time" "$([ "$goal_time" = — ] && echo — || met "$(ratio "$t" "$w")" 2.00)"
-    local kib
+    local kib bytes what="peak memory"
     kib=$(peak_kib "$LAUNCH" /dev/null "$file" "$TRAKKO" -i --read-functions "$name")
-    row "$label, peak memory vs its size" "$(mb $((kib * 1024)))" "$(mb "$size")" \
-        "$(ratio $((kib * 1024)) "$size")×" "$goal_rss" \
-        "$([ "$goal_rss" = — ] && echo — || met "$(ratio $((kib * 1024)) "$size")" 1.25)"
+    bytes=$((kib * 1024))
+    # Without a goal, a small listing is compared by what it adds to the run's own memory.
+    if [ "$goal_rss" = — ]; then
+        kib=$(peak_kib "$LAUNCH" /dev/null /dev/null "$TRAKKO" -i --read-functions "$name")
+        bytes=$((bytes - kib * 1024))
+        what="peak memory above an empty listing's"
+    fi
+    row "$label, $what vs its size" "$(mb "$bytes")" "$(mb "$size")" \
+        "$(ratio "$bytes" "$size")×" "$goal_rss" \
+        "$([ "$goal_rss" = — ] && echo — || met "$(ratio "$bytes" "$size")" 1.25)"
 }
 
 bench_listing() {
