@@ -4,7 +4,8 @@
 #   awk -v mode=listing -v bytes=N      about N bytes: 200 alias lines, then completion-like
 #                                       functions; the last one is named _bench_last
 #   awk -v mode=functions -v count=N    N short functions fn_1 .. fn_N
-#   awk -v mode=aliases -v count=N      N alias lines al_1 .. al_N, each running two commands
+#   awk -v mode=aliases -v count=N      N alias lines al_1 .. al_N, each running two of the
+#                                       commands ls grep git less sort tail make ssh
 #   awk -v mode=names -v prefix=P -v count=N   the names P1 .. PN, one per line
 
 function body_options(name) {
@@ -92,8 +93,9 @@ BEGIN {
                 "    local cur=${COMP_WORDS[COMP_CWORD]};\n" \
                 "    COMPREPLY=($(compgen -W 'start stop status' -- \"$cur\"))\n")
     } else if (mode == "aliases") {
+        n = split("ls grep git less sort tail make ssh", word, " ")
         for (i = 1; i <= count; i++)
-            printf "alias al_%d='cmd_%d --color=auto | grep -v x'\n", i, i
+            printf "alias al_%d='%s --color=auto | %s -v x'\n", i, word[i % n + 1], word[(i + 3) % n + 1]
     } else if (mode == "names") {
         for (i = 1; i <= count; i++) print prefix i
     } else {

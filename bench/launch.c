@@ -1,7 +1,8 @@
-/* launch NAMES INPUT PROGRAM [ARG...]: runs PROGRAM with the ARGs and then one argument per line
- * of the file NAMES, its standard input read from the file INPUT. The scaling runs pass up to
- * 20,000 COMMANDs, more than one shell word or one hyperfine argument may carry (128 KiB), and
- * a shell in between would add its own parsing to what is measured. */
+/* launch NAMES INPUT [VAR=VALUE...] PROGRAM [ARG...]: runs PROGRAM with the ARGs and then one
+ * argument per line of the file NAMES, its standard input read from the file INPUT and the
+ * variables set in its environment. The scaling runs pass up to 20,000 COMMANDs, more than one
+ * shell word or one hyperfine argument may carry (128 KiB), and a shell in between would add its
+ * own parsing to what is measured. PROGRAM is a path beginning with '/'. */
 #define _GNU_SOURCE
 #include <fcntl.h>
 #include <stdio.h>
@@ -28,7 +29,14 @@ static char *read_file(const char *path, size_t *size) {
 
 int main(int argc, char **argv) {
     if (argc < 4) {
-        fputs("usage: launch NAMES INPUT PROGRAM [ARG...]\n", stderr);
+        fputs("usage: launch NAMES INPUT [VAR=VALUE...] PROGRAM [ARG...]\n", stderr);
+        return 2;
+    }
+    int first = 3;
+    for (; first < argc && argv[first][0] != '/' && strchr(argv[first], '=') != NULL; first++)
+        putenv(argv[first]);
+    if (first == argc) {
+        fputs("launch: no PROGRAM\n", stderr);
         return 2;
     }
     size_t size = 0;
@@ -41,7 +49,7 @@ int main(int argc, char **argv) {
     for (size_t i = 0; i < size; i++) lines += names[i] == '\n';
     char **args = malloc(sizeof *args * ((size_t)argc + lines + 1));
     size_t n = 0;
-    for (int i = 3; i < argc; i++) args[n++] = argv[i];
+    for (int i = first; i < argc; i++) args[n++] = argv[i];
     for (char *line = names; *line != '\0';) {
         char *end = strchr(line, '\n');
         if (end != NULL) *end = '\0';

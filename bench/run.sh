@@ -89,22 +89,53 @@ instructions() {
     echo "$count"
 }
 
-# median_times RUNS WARMUP PATH_VALUE COMMAND...: hyperfine's median seconds for each COMMAND,
-# one per line. Each command runs without a shell, in an environment that holds only PATH and
-# HOME (and hyperfine's own variable that shifts the stack between runs).
-median_times() {
-    local runs=$1 warmup=$2 path=$3 csv=$OUT/hyperfine.csv
-    shift 3
-    # --ignore-failure: a run that reports missing COMMANDs still counts; what it prints is
-    # checked elsewhere.
-    if ! env -i PATH="$path" HOME="$BENCH_HOME" "$HYPERFINE" -N --ignore-failure --style none --runs "$runs" \
-        --warmup "$warmup" --export-csv "$csv" "$@" >"$OUT/hyperfine.log" 2>&1; then
+# hyperfine_csv CSV PATH_VALUE RUNS WARMUP COMMAND...: one hyperfine run over the COMMANDs, without
+# a shell, in an environment that holds only PATH and HOME (and hyperfine's own variable that
+# shifts the stack between runs). --ignore-failure: a run that reports missing COMMANDs still
+# counts; what it prints is checked elsewhere.
+hyperfine_csv() {
+    local csv=$1 path=$2 runs=$3 warmup=$4
+    shift 4
+    if ! env -i PATH="$path" HOME="$BENCH_HOME" "$HYPERFINE" -N --ignore-failure --style none \
+        --runs "$runs" --warmup "$warmup" --export-csv "$csv" "$@" >"$OUT/hyperfine.log" 2>&1; then
         say "bench: hyperfine failed:"
         tail -n 5 "$OUT/hyperfine.log" >&2
         exit 1
     fi
-    # command,mean,stddev,median,user,system,min,max
-    awk -F, 'NR > 1 { print $4 }' "$csv"
+}
+
+# median_times RUNS WARMUP PATH_VALUE COMMAND...: for each COMMAND, one line with its median wall
+# time and its mean CPU time (user + system), in seconds. The runs are split into five rounds
+# that take the commands in alternating order, and each figure is the median of the rounds':
+# on a shared machine the load drifts, and a ratio of two commands timed one after the other
+# would carry the drift.
+median_times() {
+    local runs=$1 warmup=$2 path=$3 rounds=5 round i n
+    shift 3
+    local commands=("$@") order=() csv=$OUT/hyperfine.csv
+    n=${#commands[@]}
+    : >"$OUT/rounds.txt"
+    for ((round = 0; round < rounds; round++)); do
+        order=()
+        for ((i = 0; i < n; i++)); do
+            if ((round % 2 == 0)); then order+=("$i"); else order+=($((n - 1 - i))); fi
+        done
+        local listed=()
+        for i in "${order[@]}"; do listed+=("${commands[$i]}"); done
+        hyperfine_csv "$csv" "$path" $(((runs + rounds - 1) / rounds)) "$warmup" "${listed[@]}"
+        # command,mean,stddev,median,user,system,min,max; the rows follow the order given.
+        awk -F, -v order="${order[*]}" 'BEGIN { split(order, index_of, " ") }
+            NR > 1 { print index_of[NR - 1], $4, $5 + $6 }' "$csv" >>"$OUT/rounds.txt"
+    done
+    for ((i = 0; i < n; i++)); do
+        echo "$(round_median "$i" 2) $(round_median "$i" 3)"
+    done
+}
+
+# round_median INDEX FIELD: the median of FIELD over the rounds of the command at INDEX.
+round_median() {
+    awk -v i="$1" -v f="$2" '$1 == i { print $f }' "$OUT/rounds.txt" | sort -g |
+        awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
 # peak_kib COMMAND...: the peak resident set of one run, in KiB.
@@ -168,10 +199,10 @@ bench_lookup() {
         "$(ratio "$t" "$d")×" "≤ 0.65×" "$(met "$(ratio "$t" "$d")" 0.65)"
 
     say "== one lookup: wall time (hyperfine, $LOOKUP_RUNS runs each)"
-    local times
+    local times tt td tr
     mapfile -t times < <(median_times "$LOOKUP_RUNS" 100 "$LOOKUP_PATH" "$TRAKKO ls" \
         "/usr/bin/dash -c 'command -v ls'" "$OUT/reference ls")
-    local tt=${times[0]} td=${times[1]} tr=${times[2]}
+    tt=${times[0]% *} td=${times[1]% *} tr=${times[2]% *}
     row "lookup, wall time vs dash (median)" "$(ms "$tt")" "$(ms "$td")" "$(ratio "$tt" "$td")×" \
         "≤ 1.00×" "$(met "$(ratio "$tt" "$td")" 1.00)"
     row "lookup, wall time vs C reference (median)" "$(ms "$tt")" "$(ms "$tr")" \
@@ -202,6 +233,7 @@ make_real_listing() {
         REAL_KIND="bash + the completions installed"
     fi
     REAL_LISTING=$file
+    sync "$file"
     # The last function of the listing, to be shown.
     REAL_NAME=$(sed -n 's/^\([^ ]*\) () *$/\1/p' "$file" | tail -n 1)
 }
@@ -217,12 +249,14 @@ listing_rows() {
         row "$label" "function $name not shown" "" "" "$goal_time" "**no**"
         return
     fi
-    mapfile -t times < <(median_times "$LISTING_RUNS" 3 "$PATH" \
+    mapfile -t times < <(median_times "$LISTING_RUNS" 3 "$LOOKUP_PATH" \
         "$LAUNCH /dev/null $file $TRAKKO -i --read-functions $name" \
         "$LAUNCH /dev/null $file /usr/bin/wc -l")
-    local t=${times[0]} w=${times[1]}
+    local t=${times[0]% *} w=${times[1]% *} tc=${times[0]#* } wc=${times[1]#* }
     row "$label, wall time vs \`wc -l\`" "$(ms "$t")" "$(ms "$w")" "$(ratio "$t" "$w")×" \
         "$goal_time" "$([ "$goal_time" = — ] && echo — || met "$(ratio "$t" "$w")" 2.00)"
+    row "$label, CPU time (user + system) vs \`wc -l\`" "$(ms "$tc")" "$(ms "$wc")" \
+        "$(ratio "$tc" "$wc")×" — —
     local kib bytes what="peak memory"
     kib=$(peak_kib "$LAUNCH" /dev/null "$file" "$TRAKKO" -i --read-functions "$name")
     bytes=$((kib * 1024))
@@ -241,6 +275,8 @@ bench_listing() {
     say "== the listing: $(mb "$LISTING_BYTES") generated"
     local big=$OUT/listing.txt
     awk -v mode=listing -v bytes="$LISTING_BYTES" -f "$BENCH/gen_listing.awk" >"$big"
+    # Written back before it is read: writeback running under the timed runs would be measured.
+    sync "$big"
     listing_rows "$(mb "$(wc -c <"$big")") listing, \`-i --read-functions\`" "$big" _bench_last \
         "≤ 2.00×" "≤ 1.25×"
     rm -f "$big"
@@ -266,18 +302,18 @@ scale_rows() {
 # as $OUT/scale/ID-{1,4,16}.{names,input,path,opts}: the COMMANDs, standard input, PATH and the
 # options before the COMMANDs.
 scale_case() {
-    local label=$1 id=$2 s f times=() ins=() opts path names
+    local label=$1 id=$2 s f times=() ins=() cmds=() opts path names
     for s in 1 4 16; do
         f=$OUT/scale/$id-$s
         opts=$(cat "$f.opts")
         path=$(cat "$f.path")
-        times+=("$(median_times "$SCALE_RUNS" 2 "$path" \
-            "$LAUNCH $f.names $f.input $TRAKKO $opts")")
+        cmds+=("$LAUNCH $f.names $f.input PATH=$path $TRAKKO $opts")
         mapfile -t names <"$f.names"
         # shellcheck disable=SC2086 # opts holds separate options
         ins+=("$(instructions PATH="$path" -- "$TRAKKO" $opts "${names[@]}" <"$f.input")")
     done
-    scale_rows "$label" "${times[0]}" "${times[1]}" "${times[2]}"
+    mapfile -t times < <(median_times "$SCALE_RUNS" 2 "$LOOKUP_PATH" "${cmds[@]}")
+    scale_rows "$label" "${times[0]% *}" "${times[1]% *}" "${times[2]% *}"
     scale_rows "$label" "${ins[0]}" "${ins[1]}" "${ins[2]}" instructions
 }
 
@@ -291,9 +327,15 @@ prepare_functions() {
 }
 
 # Alias lines x COMMANDs: n alias lines and the n COMMANDs naming them; each alias resolves two
-# commands along the six-entry PATH (cmd_N is nowhere, grep is nowhere either).
+# commands along the six-entry PATH, found in its fourth entry. As in real listings the values
+# name a few commands many times over (a distinct missing command per alias would measure the
+# kernel's cache of failed lookups instead).
 prepare_aliases() {
-    local s=$1 n=$2 f=$OUT/scale/aliases-$1
+    local s=$1 n=$2 f=$OUT/scale/aliases-$1 word
+    for word in ls grep git less sort tail make ssh; do
+        printf '#!/bin/sh\n' >"$OUT/root/usr/bin/$word"
+        chmod 755 "$OUT/root/usr/bin/$word"
+    done
     awk -v mode=aliases -v count="$n" -f "$BENCH/gen_listing.awk" >"$f.input"
     awk -v mode=names -v prefix=al_ -v count="$n" -f "$BENCH/gen_listing.awk" | tac >"$f.names"
     echo "-i" >"$f.opts"
@@ -325,14 +367,15 @@ bench_scaling() {
     prepare_functions 1 1250
     prepare_functions 4 5000
     prepare_functions 16 20000
-    scale_case "functions × COMMANDs (1,250² → 20,000²)" functions
     prepare_aliases 1 1250
     prepare_aliases 4 5000
     prepare_aliases 16 20000
-    scale_case "alias lines × COMMANDs (1,250² → 20,000²)" aliases
     prepare_path 1 250 25
     prepare_path 4 500 50
     prepare_path 16 1000 100
+    sync
+    scale_case "functions × COMMANDs (1,250² → 20,000²)" functions
+    scale_case "alias lines × COMMANDs (1,250² → 20,000²)" aliases
     scale_case "PATH entries × COMMANDs (250 × 25 → 1,000 × 100)" path
 }
 
