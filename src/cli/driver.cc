@@ -99,9 +99,12 @@ int run(int argc, char** argv) {
         write_usage(stderr);
         return 255;
     }
-    // Like every text the run keeps, the list lives until the process ends: taking it apart
-    // on the way out would be work for nothing.
-    CommandList& commands = *new CommandList(make_command_list(argv + optind, command_count));
+    // Like every text the run keeps, the list lives until the process ends, reachable from here
+    // so that leak checkers see it kept: taking it apart on the way out would be work for
+    // nothing.
+    static CommandList* kept = nullptr;
+    kept = new CommandList(make_command_list(argv + optind, command_count));
+    CommandList& commands = *kept;
     if (options.opt_read_alias || options.opt_read_functions)
         read_stdin_definitions(commands, path_list);
 
