@@ -89,3 +89,30 @@ $long}
     run tk -- --read-functions f <listing
     [ "$output" = 'f ()' ]
 }
+
+# The listing on standard input, then what is left of it for the next reader.
+show_f_then_rest() {
+    tk -- --read-functions f
+    echo "rest: $(cat)"
+}
+skip_line_show_f_then_rest() {
+    read -r _
+    show_f_then_rest
+}
+
+@test "a listing reads the same from a file, a pipe or a file already read part-way" {
+    printf 'x\nf () \n{ \n  a\n}\n' >listing
+    run tk -- --read-functions f <listing
+    [ "$output" = $'f ()\n{ \n  a\n}' ]
+    run tk -- --read-functions f < <(cat listing)
+    [ "$output" = $'f ()\n{ \n  a\n}' ]
+    # The input is consumed as by reading: whatever follows on the same descriptor sees its end.
+    run show_f_then_rest <listing
+    [ "$output" = $'f ()\n{ \n  a\n}\nrest: ' ]
+    run skip_line_show_f_then_rest <listing
+    [ "$output" = $'f ()\n{ \n  a\n}\nrest: ' ]
+    printf 'f () \n{ \n  a\n}\n' >listing
+    run --separate-stderr skip_line_show_f_then_rest <listing
+    [ "$output" = 'rest: ' ]
+    [ "$stderr" = "$TRAKKO: no f in ()" ]
+}

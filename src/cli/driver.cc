@@ -86,7 +86,9 @@ int run(int argc, char** argv) {
     install_out_of_memory_handler();
 
     if (!parse_command_line(argc, argv)) return 0;
-    refresh_ids();
+    // The ids serve only the password-database record, that is read only for a home directory
+    // while HOME is unset (the prefix below, tilde expansion): with HOME set nothing asks.
+    if (getenv("HOME") == nullptr) refresh_ids();
     if (options.opt_show_dot) load_cwd();
     if (options.opt_show_tilde || options.opt_skip_tilde) fill_home_prefix();
     if (options.opt_skip_alias) options.opt_read_alias = 0;
@@ -97,7 +99,12 @@ int run(int argc, char** argv) {
         write_usage(stderr);
         return 255;
     }
-    CommandList commands = make_command_list(argv + optind, command_count);
+    // Like every text the run keeps, the list lives until the process ends, reachable from here
+    // so that leak checkers see it kept: taking it apart on the way out would be work for
+    // nothing.
+    static CommandList* kept = nullptr;
+    kept = new CommandList(make_command_list(argv + optind, command_count));
+    CommandList& commands = *kept;
     if (options.opt_read_alias || options.opt_read_functions)
         read_stdin_definitions(commands, path_list);
 

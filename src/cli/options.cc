@@ -87,7 +87,20 @@ static bool act_on_code(int code) {
     return true;
 }
 
+// True when no argument looks like an option: getopt_long would only step over them all.
+static bool names_only(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] == '-') return false;
+    return true;
+}
+
 bool parse_command_line(int argc, char** argv) {
+    // Most runs give names only: they skip getopt_long, its set-up and the loader's binding of
+    // it. optind then indexes the first name, as getopt_long would leave it.
+    if (names_only(argc, argv)) {
+        optind = 1;
+        return true;
+    }
     int c;
     while ((c = getopt_long(argc, argv, "aivV", long_options, nullptr)) != -1) {
         switch (c) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <unordered_map>
@@ -53,16 +54,26 @@ class AliasLineList {
 struct FunctionDef {
     std::string_view name;
     std::string_view body;
-    int line_count = 0;
     bool body_holds_nul = false;  // body lines are then shown only up to their first NUL
+    uint32_t name_hash = 0;       // name_hash(name), taken while the header line is at hand
 };
 
-// The functions in input order, with an index of the first record of each name (built at the
-// first lookup).
+// The number of body lines of def, counted when asked: nothing on the way to the output needs
+// it, and counting every line of a long listing would cost more than reading it.
+int body_line_count(const FunctionDef& def);
+
+// The functions in input order, with an index of the first record of each name, built at the
+// first lookup: open addressing over a power-of-two count of slots, each holding the name's
+// hash in its high half and the record number plus one in its low half (0: an empty slot).
+// Flat slots keep a listing of a hundred thousand functions from costing as many allocations.
 struct FunctionTable {
     std::vector<FunctionDef> records;
-    std::unordered_map<std::string_view, size_t> first_by_name;
+    std::vector<uint64_t> first_by_name;
+    int scans = 0;  // lookups answered by a scan of the records while there is no index
 };
+
+// The hash a name is filed under in the index of the function table.
+uint32_t name_hash(std::string_view name);
 
 // The definitions read from standard input; they live until the process ends.
 extern AliasLineList AliasLines;

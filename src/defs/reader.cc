@@ -1,3 +1,8 @@
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "cli/cli.h"
@@ -49,30 +54,42 @@ bool classify_header(std::string_view line, Header& header) {
     return false;
 }
 
-// Stores the function whose header ends at pos; returns the position after its body, which
-// ends at the first line that is exactly "}\n" or at the end of the input.
-size_t read_body(std::string_view input, size_t pos, std::string_view name, bool may_hold_nul) {
-    size_t start = pos;
-    int line_count = 0;
-    while (pos < input.size()) {
-        std::string_view raw = next_line(input, pos);
-        pos += raw.size();
-        ++line_count;
-        if (raw == "}\n") break;
+// The end of the body that starts at pos: just after its first line that is exactly "}\n", or
+// the end of the input. Only a '}' can begin that line, and braces are several times rarer
+// than line ends, so the search goes from brace to brace instead of from line to line.
+size_t body_end(std::string_view input, size_t pos) {
+    const char* data = input.data();
+    for (size_t at = pos; at < input.size();) {
+        const void* found = memchr(data + at, '}', input.size() - at);
+        if (found == nullptr) break;
+        size_t brace = static_cast<size_t>(static_cast<const char*>(found) - data);
+        bool starts_line = brace == pos || data[brace - 1] == '\n';
+        if (starts_line && brace + 1 < input.size() && data[brace + 1] == '\n') return brace + 2;
+        at = brace + 1;
     }
-    std::string_view body = input.substr(start, pos - start);
-    bool holds_nul = may_hold_nul && memchr(body.data(), '\0', body.size()) != nullptr;
-    function_table.records.push_back({name, body, line_count, holds_nul});
-    return pos;
+    return input.size();
+}
+
+// Stores the function whose header ends at pos; returns the position after its body.
+size_t read_body(std::string_view input, size_t pos, std::string_view name) {
+    std::string_view body = input.substr(pos, body_end(input, pos) - pos);
+    // The body was just searched, so this look for a NUL reads it from the cache.
+    bool holds_nul = memchr(body.data(), '\0', body.size()) != nullptr;
+    function_table.records.push_back({name, body, holds_nul, name_hash(name)});
+    return pos + body.size();
 }
 
 // Reads headers and bodies; returns where the alias lines end, that is at the first header.
-size_t read_functions(std::string_view input, bool may_hold_nul) {
+size_t read_functions(std::string_view input) {
+    // Room for a function per 256 bytes, as many as shell listings hold: the records then do
+    // not move while they grow, and room left unused is never touched. Denser input grows the
+    // table as usual.
+    function_table.records.reserve(input.size() / 256);
     size_t alias_end = input.size();
     size_t pos = 0;
     while (pos < input.size()) {
         std::string_view raw = next_line(input, pos);
-        std::string_view line = until_nul(raw, may_hold_nul);
+        std::string_view line = until_nul(raw, true);
         Header header;
         if (line.empty() || !classify_header(line, header)) {
             pos += raw.size();
@@ -80,7 +97,7 @@ size_t read_functions(std::string_view input, bool may_hold_nul) {
         }
         if (alias_end == input.size()) alias_end = pos;
         if (header.brace) brace_style = 1;
-        pos = read_body(input, pos + raw.size(), header.name, may_hold_nul);
+        pos = read_body(input, pos + raw.size(), header.name);
     }
     return alias_end;
 }
@@ -89,9 +106,31 @@ size_t read_functions(std::string_view input, bool may_hold_nul) {
 // (and reachable) until the process ends.
 char* input_block = nullptr;
 
+// A regular file on standard input, mapped whole and left with its offset at the end, as if
+// it had been read; an empty view when it is no such file or cannot be mapped. The mapping
+// spares a long listing the copy into fresh memory and the page faults of that memory, which
+// cost several times what reading the lines does. The pages are populated at once, not fault
+// by fault.
+std::string_view map_standard_input() {
+    struct stat st;
+    if (fstat(0, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    off_t offset = lseek(0, 0, SEEK_CUR);
+    // mmap takes whole pages: an offset that is not at a page boundary is read instead.
+    if (offset != 0 || st.st_size <= 0) return {};
+    auto size = static_cast<size_t>(st.st_size);
+    void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, 0, 0);
+    if (map == MAP_FAILED) return {};
+    lseek(0, st.st_size, SEEK_SET);
+    input_block = static_cast<char*>(map);
+    return std::string_view(input_block, size);
+}
+
 // Standard input, whole, in one block. Doubling through realloc keeps the reads few, and lets
-// the C library move a large block by remapping its pages instead of copying them.
+// the C library move a large block by remapping its pages instead of copying them. The reads
+// go to descriptor 0 itself, as the mapping does: a stdio buffer would only add a copy.
 std::string_view read_standard_input() {
+    std::string_view mapped = map_standard_input();
+    if (!mapped.empty()) return mapped;
     size_t capacity = 64 * 1024;
     size_t length = 0;
     char*& block = input_block;
@@ -101,10 +140,10 @@ std::string_view read_standard_input() {
             capacity *= 2;
             block = static_cast<char*>(realloc_or_die(block, capacity));
         }
-        size_t wanted = capacity - length;
-        size_t got = fread(block + length, 1, wanted, stdin);
-        length += got;
-        if (got < wanted) break;  // end of input or a read error: both end the listing
+        ssize_t got = read(0, block + length, capacity - length);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;  // end of input or a read error: both end the listing
+        length += static_cast<size_t>(got);
     }
     return std::string_view(block, length);
 }
@@ -115,14 +154,19 @@ int read_definitions_from(std::string_view input) {
     brace_style = 0;
     function_table.records.clear();
     function_table.first_by_name.clear();
+    function_table.scans = 0;
     AliasLines.assign({}, false, false);
 
-    // One check of the whole input spares every line its own search for a NUL byte.
-    bool may_hold_nul = !input.empty() && memchr(input.data(), '\0', input.size()) != nullptr;
+    // The function reader looks for NUL bytes in what it reads anyway, while each piece is in
+    // the cache; the alias lines get one check of their whole stretch, that spares every line
+    // its own search.
     size_t alias_end = input.size();
-    if (options.opt_read_functions) alias_end = read_functions(input, may_hold_nul);
-    if (options.opt_read_alias)
-        AliasLines.assign(input.substr(0, alias_end), may_hold_nul, options.opt_read_functions);
+    if (options.opt_read_functions) alias_end = read_functions(input);
+    if (options.opt_read_alias) {
+        std::string_view region = input.substr(0, alias_end);
+        bool may_hold_nul = memchr(region.data(), '\0', region.size()) != nullptr;
+        AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
+    }
     return brace_style;
 }
 

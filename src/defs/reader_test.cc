@@ -90,12 +90,21 @@ TEST(ReadDefinitions, Bodies) {
         {"f ()\n", "", 0},
         // A long line is one line: its tail is neither a closing line nor a line of its own.
         {"f ()\n{\n" + long_line + "}\n  echo\n}\n", "{\n" + long_line + "}\n  echo\n}\n", 4},
+        // Braces that do not stand alone on their line do not end the body.
+        {"f ()\n{\n  x=${y}\n}}\n }\n}x\n}\n", "{\n  x=${y}\n}}\n }\n}x\n}\n", 6},
+        {"f ()\n}\nrest\n", "}\n", 1},
+        {"f ()\n{\n\0}\n}\n"s, "{\n\0}\n}\n"s, 3},
+        {"f ()\n{\n}", "{\n}", 2},
+        // Long lines before the closing one, and a body of nothing but line ends.
+        {"f ()\n" + std::string(237, 'x') + "\n}\n", std::string(237, 'x') + "\n}\n", 2},
+        {"f ()\n" + std::string(238, 'x') + "\n}\n", std::string(238, 'x') + "\n}\n", 2},
+        {"f ()\n" + std::string(600, '\n') + "}\n", std::string(600, '\n') + "}\n", 601},
     };
     for (const Case& c : cases) {
         read_definitions_from(c.input);
         ASSERT_EQ(function_table.records.size(), 1u) << c.input;
         EXPECT_EQ(function_table.records[0].body, c.body) << c.input;
-        EXPECT_EQ(function_table.records[0].line_count, c.line_count) << c.input;
+        EXPECT_EQ(body_line_count(function_table.records[0]), c.line_count) << c.input;
     }
 }
 
@@ -119,6 +128,29 @@ TEST(ReadDefinitions, SameNameTwiceKeepsBothAndFindsTheFirst) {
     ASSERT_NE(find_function("f"), nullptr);
     EXPECT_EQ(find_function("f")->body, "{ one\n}\n");
     EXPECT_EQ(find_function("F"), nullptr);
+}
+
+// The first lookups scan the records and later ones go through the index: both find the first
+// record of a name, and neither finds a name that is not there.
+TEST(ReadDefinitions, LookupsBeforeAndAfterTheIndexAgree) {
+    ReadOptions read(0, 1);
+    std::string listing;
+    for (int i = 0; i < 100; ++i)
+        listing += "f" + std::to_string(i) + " ()\n{ " + std::to_string(i) + "\n}\n";
+    listing += "f7 ()\n{ again\n}\n ()\n{ empty\n}\n";
+    read_definitions_from(listing);
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 100; i += 7) {
+            const FunctionDef* def = find_function("f" + std::to_string(i));
+            ASSERT_NE(def, nullptr) << i;
+            EXPECT_EQ(def->body, "{ " + std::to_string(i) + "\n}\n") << i;
+        }
+        EXPECT_EQ(find_function("f100"), nullptr);
+        EXPECT_EQ(find_function("f"), nullptr);
+        ASSERT_NE(find_function(""), nullptr);
+        EXPECT_EQ(find_function("")->body, "{ empty\n}\n");
+    }
+    EXPECT_FALSE(function_table.first_by_name.empty());
 }
 
 TEST(ReadDefinitions, AliasLineTable) {

@@ -13,11 +13,16 @@ int show_result(int indent) {
     bool under_home = (options.opt_skip_tilde || options.opt_show_tilde) && lies_under(HomePrefix);
     if (options.opt_skip_tilde && under_home) return 0;
     if (indent) fputc('\t', out);
-    if (options.opt_show_dot && via_dot_entry && CwdPrefix.length != 0 && lies_under(CwdPrefix))
-        fprintf(out, "./%s\n", ResultPath + CwdPrefix.length);
-    else if (options.opt_show_tilde && under_home)
-        fprintf(out, "~/%s\n", ResultPath + HomePrefix.length);
-    else
-        fprintf(out, "%s\n", ResultPath);
+    // fputs and an inline putc rather than fprintf: no format to interpret for every result.
+    if (options.opt_show_dot && via_dot_entry && CwdPrefix.length != 0 && lies_under(CwdPrefix)) {
+        fputs("./", out);
+        fputs(ResultPath + CwdPrefix.length, out);
+    } else if (options.opt_show_tilde && under_home) {
+        fputs("~/", out);
+        fputs(ResultPath + HomePrefix.length, out);
+    } else {
+        fputs(ResultPath, out);
+    }
+    putc_unlocked('\n', out);
     return 1;
 }

@@ -33,10 +33,12 @@ static bool prepare_entry(std::string& entry) {
     return true;
 }
 
-// Probes entry/base_name and prints it when it matches; true when a line was printed.
-static bool try_entry(int indent, std::string& entry, std::string_view base_name) {
+// Probes entry/base_name and prints it when it matches; true when a line was printed. The
+// candidate's storage is the caller's, kept from one entry to the next.
+static bool try_entry(int indent, std::string& entry, std::string_view base_name,
+                      std::string& candidate) {
     if (!prepare_entry(entry)) return false;
-    std::string candidate = join_dir_name(entry, base_name);
+    join_dir_name(entry, base_name, candidate);
     ProbeBits bits = probe_file(candidate.c_str());
     if (!(bits & PROBE_EXISTS) || !(bits & PROBE_EXEC)) return false;
     build_full_path(candidate.c_str());
@@ -45,17 +47,17 @@ static bool try_entry(int indent, std::string& entry, std::string_view base_name
 
 int lookup_command(int indent, const char* name, const char* path_list) {
     int found = 0;
-    std::string entry;
+    std::string entry, candidate;
     if (contains_slash(name)) {
         name_has_slash = 1;
         const char* base_name = name + split_slash_name(name);
         entry = slash_dir;
-        return try_entry(indent, entry, base_name) ? 1 : 0;
+        return try_entry(indent, entry, base_name, candidate) ? 1 : 0;
     }
     name_has_slash = 0;
     size_t entry_pos = 0;
     while (next_path_entry(path_list, entry_pos, entry)) {
-        if (!try_entry(indent, entry, name)) continue;
+        if (!try_entry(indent, entry, name, candidate)) continue;
         found = 1;
         if (!options.opt_all) return 1;
     }

@@ -17,9 +17,23 @@ static bool climb(const char* result, size_t& position) {
     return false;
 }
 
+// The length of the start of candidate that the walk below copies unchanged: the bytes before
+// the first '/' or '.' that follows a '/'. The first byte of a relative candidate follows the
+// '/' that ends the working directory.
+static size_t plain_length(const char* candidate) {
+    bool slash_before = candidate[0] != '/';
+    size_t i = 0;
+    for (; candidate[i] != '\0'; ++i) {
+        if (slash_before && (candidate[i] == '/' || candidate[i] == '.')) break;
+        slash_before = candidate[i] == '/';
+    }
+    return i;
+}
+
 // The walk copies byte by byte, dropping doubled slashes and resolving "." and ".." components
 // when the '/' that ends them arrives. A final "." or ".." would stay, but a match always ends
-// in the command's own name.
+// in the command's own name. Most candidates have neither, and their plain start goes across
+// in one copy.
 bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[1024]) {
     size_t w = 0;
     bool slash_before = false;
@@ -28,10 +42,15 @@ bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)
         w = cwd.length;
         slash_before = true;
     }
+    size_t start = plain_length(candidate);
+    if (w + start > sizeof result) return false;
+    memcpy(result + w, candidate, start);
+    w += start;
+    if (start > 0) slash_before = candidate[start - 1] == '/';
     // "//host/x" keeps its two leading slashes: they mean something to some systems.
     bool keep_second_slash = candidate[0] == '/' && candidate[1] == '/' && candidate[2] != '/';
     bool one_dot = false, two_dots = false;
-    for (size_t i = 0;; ++i) {
+    for (size_t i = start;; ++i) {
         char b = candidate[i];
         if (slash_before && b == '/' && !(keep_second_slash && i == 1)) continue;
         if (w >= sizeof result) return false;

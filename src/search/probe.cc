@@ -14,6 +14,10 @@ ProbeBits probe_file(const char* path) {
     return bits;
 }
 
+// A plain loop rather than string_view::find, whose memchr would be one more symbol for the
+// loader to bind on every run; names are short.
 int contains_slash(std::string_view text) {
-    return text.find('/') != std::string_view::npos;
+    for (char byte : text)
+        if (byte == '/') return 1;
+    return 0;
 }

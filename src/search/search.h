@@ -34,11 +34,15 @@ ProbeBits probe_file(const char* path);
 int contains_slash(std::string_view text);
 
 // The next entry of list at entry_pos into entry, advancing entry_pos; false when the list is
-// absent or exhausted. An empty element yields ".".
+// absent or exhausted. An empty element yields ".". entry_pos starts at 0 and is changed only by
+// this function.
 bool next_path_entry(const char* list, size_t& entry_pos, std::string& entry);
 
 // dir, a '/' when dir is not empty and does not end in one, then name.
 std::string join_dir_name(std::string_view dir, std::string_view name);
+
+// The same into joined, reusing its storage.
+void join_dir_name(std::string_view dir, std::string_view name, std::string& joined);
 
 // Searches name along path_list (or in its own directory when it has a '/') and prints each
 // match; returns 1 when at least one line was printed. indent 1 puts a tab before each line.

@@ -36,17 +36,20 @@ void install_out_of_memory_handler() {
     std::set_new_handler(out_of_memory);
 }
 
+int flushed_status(int status) {
+    // One thread only: the unlocked test is an inline read of the flag, not a library call.
+    int flushed = fflush(stdout);
+    if (flushed == 0 && !ferror_unlocked(stdout)) return status;
+    // A write that failed while the buffer drained earlier leaves the unwritten bytes behind,
+    // so the flush repeats the failing write and errno names the reason. errno is read only
+    // here: a successful run never touches it.
+    int reason = flushed != 0 && errno != 0 ? errno : EIO;
+    fprintf(stderr, "%s: write error: %s\n", program_name, strerror(reason));
+    _Exit(255);
+}
+
 void exit_checked(int status) {
-    // A write that failed while the buffer drained earlier leaves only the error flag; the
-    // flush below repeats the failing write, so errno then names the reason.
-    errno = 0;
-    bool failed = fflush(stdout) != 0 || ferror(stdout);
-    if (failed) {
-        int reason = errno != 0 ? errno : EIO;
-        fprintf(stderr, "%s: write error: %s\n", program_name, strerror(reason));
-        _Exit(255);
-    }
-    exit(status);
+    exit(flushed_status(status));
 }
 
 void fatal(const char* message) {

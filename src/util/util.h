@@ -23,8 +23,11 @@ void* realloc_or_die(void* block, size_t size);
 // Makes operator new end the process the way alloc_or_die does instead of throwing.
 void install_out_of_memory_handler();
 
-// Flushes standard output and exits with status; a failed write turns the exit into
+// Flushes standard output and returns status; a failed write instead ends the process with
 // "PROGRAM: write error: REASON\n" and 255, so lost output never reads as success.
+int flushed_status(int status);
+
+// exit with flushed_status(status).
 [[noreturn]] void exit_checked(int status);
 
 // Writes message to standard error as it stands and exits through exit_checked with 255.
