@@ -1,5 +1,6 @@
 // PATH splitting: the entries next_path_entry hands out for any list, checked against a count of
-// the list's colon runs, and join_dir_name over every entry and a name from the input.
+// the list's colon runs, and both forms of join_dir_name over every entry and a name from the
+// input.
 //
 // Input: the PATH value, then optionally a newline and the name to join (both up to the first
 // NUL, since neither can hold one).
@@ -40,8 +41,12 @@ static std::vector<std::string> expected_entries(std::string_view list) {
     return entries;
 }
 
-static void check_join(const std::string& dir, std::string_view name) {
+// reused is the storage the lookup keeps from one entry to the next: whatever the previous join
+// left in it must not show through.
+static void check_join(const std::string& dir, std::string_view name, std::string& reused) {
     std::string joined = join_dir_name(dir, name);
+    join_dir_name(dir, name, reused);
+    CHECK(reused == joined);
     bool slash_added = !dir.empty() && dir.back() != '/';
     CHECK(joined.size() == dir.size() + name.size() + (slash_added ? 1 : 0));
     CHECK(joined.compare(0, dir.size(), dir) == 0);
@@ -60,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t entry_pos = 0;
     std::string entry;
     size_t previous_pos = 0;
+    std::string reused = "left over from an earlier lookup";
     while (next_path_entry(list.c_str(), entry_pos, entry)) {
         // Every call moves the cursor forward, so the walk ends; an entry is never empty and
         // never holds the separator.
@@ -69,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CHECK(!entry.empty());
         CHECK(entry.find(':') == std::string::npos);
         entries.push_back(entry);
-        check_join(entry, name);
+        check_join(entry, name, reused);
     }
     CHECK(entries == expected_entries(list));
     CHECK(!next_path_entry(nullptr, entry_pos, entry));

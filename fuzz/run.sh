@@ -14,7 +14,7 @@ if [ $# -lt 2 ]; then
 fi
 target=$1 seconds=$2
 shift 2
-if [ ! -f "fuzz/$target.cc" ]; then
+if ! grep -qs '^extern "C" int LLVMFuzzerTestOneInput' "fuzz/$target.cc"; then
     echo "$0: no fuzz target $target (see fuzz/*.cc)" >&2
     exit 2
 fi
