@@ -289,6 +289,17 @@ deep_dir() {
     [ "$stderr" = "$PROG: no missing in ($SANDBOX/bin)" ]
 }
 
+@test "a listing file read from the middle: only what is left of it is the listing" {
+    make_exe bin/ls
+    printf "alias a='ls'\nalias b='ls'\n" >listing
+    # The shell reads the first line and leaves the file's offset right after it.
+    run --separate-stderr bash -c 'read -r first; exec env -i PATH="$1" "$2" -i a b' \
+        _ "$SANDBOX/bin" "$TRAKKO" <listing
+    [ "$status" -eq 1 ]
+    [ "$output" = "$(printf "alias b='ls'\n\t%s" "$SANDBOX/bin/ls")" ]
+    [ "$stderr" = "$PROG: no a in ($SANDBOX/bin)" ]
+}
+
 @test "random bytes as the listing: nothing defined, the search goes on as usual" {
     make_exe bin/found-probe
     LC_ALL=C awk 'BEGIN { srand(7); for (i = 0; i < 262144; i++) printf "%c", int(rand() * 256) }' >listing
