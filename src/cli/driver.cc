@@ -101,8 +101,9 @@ int run(int argc, char** argv) {
     }
     // Like every text the run keeps, the list lives until the process ends, reachable from here
     // so that leak checkers see it kept: taking it apart on the way out would be work for
-    // nothing.
-    static CommandList* kept = nullptr;
+    // nothing. The pointer is volatile because a static that nothing reads later is otherwise
+    // optimised away, store and all, and the list then reads as "definitely lost".
+    static CommandList* volatile kept = nullptr;
     kept = new CommandList(make_command_list(argv + optind, command_count));
     CommandList& commands = *kept;
     if (options.opt_read_alias || options.opt_read_functions)
