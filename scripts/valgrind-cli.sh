@@ -13,6 +13,12 @@ cd "$(dirname "$0")/.."
 
 files=("$@")
 [ "${#files[@]}" -gt 0 ] || files=(tests/*.bats)
+# Here $TRAKKO is the wrapper, so a message compared against it can never match: say so plainly
+# rather than through a failing test.
+if grep -n '\$TRAKKO:\|\${TRAKKO}:' "${files[@]}"; then
+    echo "$0: the lines above compare messages against \$TRAKKO; use \$PROG (tests/common.bash)" >&2
+    exit 1
+fi
 command -v valgrind >/dev/null || { echo "$0: valgrind is not installed" >&2; exit 2; }
 cmake --preset default >/dev/null
 cmake --build --preset default

@@ -114,5 +114,5 @@ skip_line_show_f_then_rest() {
     printf 'f () \n{ \n  a\n}\n' >listing
     run --separate-stderr skip_line_show_f_then_rest <listing
     [ "$output" = 'rest: ' ]
-    [ "$stderr" = "$TRAKKO: no f in ()" ]
+    [ "$stderr" = "$PROG: no f in ()" ]
 }
