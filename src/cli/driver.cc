@@ -116,5 +116,9 @@ int run(int argc, char** argv) {
         report_missing(command, path_list);
         if (failures < max_failure_status) ++failures;
     }
+    if (input_changed_while_read()) {
+        fprintf(stderr, "%s: standard input changed while it was read\n", program_name);
+        return 255;
+    }
     return failures;
 }

@@ -102,6 +102,10 @@ size_t first_unstruck(CommandList& commands, std::string_view text);
 // Reads standard input to its end and stores alias lines and functions; returns brace_style.
 int read_definitions();
 
+// True when the listing was a file that shrank while the run used it: what was shown from its
+// lost part is not what the file held.
+bool input_changed_while_read();
+
 // The same over a byte buffer that stays alive for the rest of the run (resets what it fills).
 int read_definitions_from(std::string_view input);
 

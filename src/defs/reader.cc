@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstring>
 
 #include "cli/cli.h"
@@ -106,6 +108,37 @@ size_t read_functions(std::string_view input) {
 // (and reachable) until the process ends.
 char* input_block = nullptr;
 
+// The mapped listing, for the SIGBUS guard below.
+const char* mapped_begin = nullptr;
+size_t mapped_size = 0;
+volatile sig_atomic_t mapped_input_shrank = 0;
+
+// A file that another process truncates while it is mapped turns every access to its lost
+// pages into SIGBUS. Rather than die of it, the lost pages are replaced by zero pages, reading
+// goes on, and the run ends as a failure once it is over (see input_changed_while_read). Any
+// other SIGBUS keeps its default action.
+void on_sigbus(int signal_number, siginfo_t* info, void*) {
+    auto address = static_cast<const char*>(info->si_addr);
+    if (address < mapped_begin || address >= mapped_begin + mapped_size) {
+        ::signal(signal_number, SIG_DFL);
+        return;  // the access happens again and now ends the process as usual
+    }
+    auto page_size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto page = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page_size - 1));
+    mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+    mapped_input_shrank = 1;
+}
+
+void guard_mapping(const char* begin, size_t size) {
+    mapped_begin = begin;
+    mapped_size = size;
+    struct sigaction action {};
+    action.sa_sigaction = on_sigbus;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, nullptr);
+}
+
 // A regular file on standard input, mapped whole and left with its offset at the end, as if
 // it had been read; an empty view when it is no such file or cannot be mapped. The mapping
 // spares a long listing the copy into fresh memory and the page faults of that memory, which
@@ -122,6 +155,7 @@ std::string_view map_standard_input() {
     if (map == MAP_FAILED) return {};
     lseek(0, st.st_size, SEEK_SET);
     input_block = static_cast<char*>(map);
+    guard_mapping(input_block, size);
     return std::string_view(input_block, size);
 }
 
@@ -168,6 +202,10 @@ int read_definitions_from(std::string_view input) {
         AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
     }
     return brace_style;
+}
+
+bool input_changed_while_read() {
+    return mapped_input_shrank != 0;
 }
 
 int read_definitions() {
