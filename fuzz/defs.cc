@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "check.h"
@@ -32,6 +34,7 @@ struct ModelFunction {
 
 struct Model {
     std::vector<ModelFunction> functions;
+    std::unordered_map<std::string_view, size_t> first_by_name;
     Lines aliases;
     int brace_style = 0;
 };
@@ -91,6 +94,7 @@ Model model_read(std::string_view input, bool read_alias, bool read_functions) {
                     function.body.push_back(as_c_string(lines[i]));
                     if (lines[i] == "}\n") break;
                 }
+                model.first_by_name.try_emplace(function.name, model.functions.size());
                 model.functions.push_back(function);
                 collecting = false;
                 continue;
@@ -103,35 +107,49 @@ Model model_read(std::string_view input, bool read_alias, bool read_functions) {
 
 // What show_function must print for the first model function called name.
 std::string expected_display(const Model& model, std::string_view name, int indent) {
-    for (const ModelFunction& function : model.functions) {
-        if (function.name != name) continue;
-        std::string tab = indent ? "\t" : "";
-        std::string text = tab + std::string(name) + (model.brace_style ? " () {\n" : " ()\n");
-        for (std::string_view line : function.body) text += tab + std::string(line);
-        return text;
-    }
-    return "";
-}
-
-// show_function's output and result, caught in a memory stream.
-std::string displayed(std::string_view name, int indent, int brace_style_flag, int& result) {
-    char* buffer = nullptr;
-    size_t length = 0;
-    FILE* stream = open_memstream(&buffer, &length);
-    CHECK(stream != nullptr);
-    out = stream;
-    result = show_function(indent, name, brace_style_flag);
-    CHECK(fclose(stream) == 0);
-    out = stdout;
-    std::string text(buffer, length);
-    free(buffer);
+    auto found = model.first_by_name.find(name);
+    if (found == model.first_by_name.end()) return "";
+    std::string tab = indent ? "\t" : "";
+    std::string text = tab + std::string(name) + (model.brace_style ? " () {\n" : " ()\n");
+    for (std::string_view line : model.functions[found->second].body)
+        text += tab + std::string(line);
     return text;
 }
 
-void check_display(const Model& model, std::string_view name, int brace_style_flag) {
+// One memory stream per run takes every display; each one is the stretch it added.
+class Capture {
+  public:
+    Capture() : stream_(open_memstream(&buffer_, &length_)) {
+        CHECK(stream_ != nullptr);
+        out = stream_;
+    }
+    ~Capture() {
+        out = stdout;
+        fclose(stream_);
+        free(buffer_);
+    }
+    // show_function's output and result.
+    std::string display(std::string_view name, int indent, int brace_style_flag, int& result) {
+        CHECK(fflush(stream_) == 0);
+        size_t start = length_;
+        result = show_function(indent, name, brace_style_flag);
+        CHECK(fflush(stream_) == 0);
+        return std::string(buffer_ + start, length_ - start);
+    }
+
+  private:
+    char* buffer_ = nullptr;
+    size_t length_ = 0;
+    FILE* stream_;
+};
+
+// Each name once, at both indents.
+void check_display(const Model& model, Capture& capture, std::string_view name,
+                   int brace_style_flag, std::unordered_set<std::string_view>& checked) {
+    if (!checked.insert(name).second) return;
     for (int indent = 0; indent <= 1; ++indent) {
         int result = 0;
-        std::string text = displayed(name, indent, brace_style_flag, result);
+        std::string text = capture.display(name, indent, brace_style_flag, result);
         std::string expected = expected_display(model, name, indent);
         CHECK(result == (expected.empty() ? 0 : 1));
         CHECK(text == expected);
@@ -164,13 +182,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(aliases == model.aliases);
 
     CHECK(function_table.records.size() == model.functions.size());
-    for (const ModelFunction& function : model.functions)
-        check_display(model, function.name, brace);
-    for (std::string_view line : split_lines(input)) {
-        std::string_view word = as_c_string(line);
-        check_display(model, word.substr(0, word.find(' ')), brace);
+    {
+        Capture capture;
+        std::unordered_set<std::string_view> checked;
+        for (const ModelFunction& function : model.functions)
+            check_display(model, capture, function.name, brace, checked);
+        for (std::string_view line : split_lines(input)) {
+            std::string_view word = as_c_string(line);
+            check_display(model, capture, word.substr(0, word.find(' ')), brace, checked);
+        }
+        check_display(model, capture, "no such \x01 name", brace, checked);
     }
-    check_display(model, "no such \x01 name", brace);
 
     free(listing);
     return 0;
