@@ -108,9 +108,11 @@ size_t read_functions(std::string_view input) {
 // (and reachable) until the process ends.
 char* input_block = nullptr;
 
-// The mapped listing, for the SIGBUS guard below.
+// The mapped listing, for the SIGBUS guard below (the page size is read before the handler
+// can run: sysconf is no call for a signal handler).
 const char* mapped_begin = nullptr;
 size_t mapped_size = 0;
+uintptr_t page_size = 0;
 volatile sig_atomic_t mapped_input_shrank = 0;
 
 // A file that another process truncates while it is mapped turns every access to its lost
@@ -123,15 +125,20 @@ void on_sigbus(int signal_number, siginfo_t* info, void*) {
         ::signal(signal_number, SIG_DFL);
         return;  // the access happens again and now ends the process as usual
     }
-    auto page_size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     auto page = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page_size - 1));
-    mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+    // Without the zero page the access would fault again at once, for ever: die of it instead.
+    if (mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        MAP_FAILED) {
+        ::signal(signal_number, SIG_DFL);
+        return;
+    }
     mapped_input_shrank = 1;
 }
 
 void guard_mapping(const char* begin, size_t size) {
     mapped_begin = begin;
     mapped_size = size;
+    page_size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     struct sigaction action {};
     action.sa_sigaction = on_sigbus;
     action.sa_flags = SA_SIGINFO;
