@@ -115,20 +115,23 @@ size_t mapped_size = 0;
 uintptr_t page_size = 0;
 volatile sig_atomic_t mapped_input_shrank = 0;
 
+// Maps a page of zero bytes over the page holding address; false when that fails.
+bool put_zero_page_at(const char* address) {
+    auto page = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page_size - 1));
+    int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED;
+    return mmap(page, page_size, PROT_READ, flags, -1, 0) != MAP_FAILED;
+}
+
 // A file that another process truncates while it is mapped turns every access to its lost
 // pages into SIGBUS. Rather than die of it, the lost pages are replaced by zero pages, reading
 // goes on, and the run ends as a failure once it is over (see input_changed_while_read). Any
 // other SIGBUS keeps its default action.
 void on_sigbus(int signal_number, siginfo_t* info, void*) {
     auto address = static_cast<const char*>(info->si_addr);
-    if (address < mapped_begin || address >= mapped_begin + mapped_size) {
-        ::signal(signal_number, SIG_DFL);
-        return;  // the access happens again and now ends the process as usual
-    }
-    auto page = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page_size - 1));
-    // Without the zero page the access would fault again at once, for ever: die of it instead.
-    if (mmap(page, page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
-        MAP_FAILED) {
+    bool in_listing = address >= mapped_begin && address < mapped_begin + mapped_size;
+    // Outside the listing, or without the zero page (the access would fault again for ever),
+    // the access happens again and now ends the process as usual.
+    if (!in_listing || !put_zero_page_at(address)) {
         ::signal(signal_number, SIG_DFL);
         return;
     }
