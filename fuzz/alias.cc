@@ -46,6 +46,8 @@ const char function_listing[] = "f () {\n  y\n}\nls ()\n{ \n  :\n}\n";
 
 std::filesystem::path tree;
 std::string path_list;
+// The run every input is resolved in.
+RunContext run;
 
 void make_file(const std::filesystem::path& file, std::filesystem::perms mode) {
     FILE* stream = fopen(file.c_str(), "w");
@@ -117,10 +119,10 @@ std::string captured(Action action) {
     size_t length = 0;
     FILE* stream = open_memstream(&buffer, &length);
     CHECK(stream != nullptr);
-    out = stream;
+    run.out.stream = stream;
     action();
     CHECK(fclose(stream) == 0);
-    out = stdout;
+    run.out.stream = stdout;
     std::string text(buffer, length);
     free(buffer);
     return text;
@@ -130,17 +132,17 @@ std::string captured(Action action) {
 // function was enough.
 std::string expected_for_word(std::string_view word, const char* path, bool brace) {
     std::string text;
-    if (options.opt_read_functions && word.find('/') == std::string_view::npos)
+    if (run.options.opt_read_functions && word.find('/') == std::string_view::npos)
         text = function_text(word, brace);
-    if (!text.empty() && !options.opt_all) return text;
+    if (!text.empty() && !run.options.opt_all) return text;
     if (path != nullptr && *path != '\0') {
         std::string copy(word);
-        std::string matches = captured([&] { lookup_command(1, copy.c_str(), path); });
+        std::string matches = captured([&] { lookup_command(run, 1, copy.c_str()); });
         // One line per match, each indented; the first match ends the search unless --all.
         size_t lines = 0;
         for (size_t pos = 0; pos < matches.size(); pos = matches.find('\n', pos) + 1, ++lines)
             CHECK(matches[pos] == '\t' && matches.find('\n', pos) != std::string::npos);
-        CHECK(lines <= 1 || options.opt_all);
+        CHECK(lines <= 1 || run.options.opt_all);
         text += matches;
     }
     return text;
@@ -161,8 +163,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     make_file(tree / "plain", perms::owner_read | perms::owner_write);
     CHECK(chdir(tree.c_str()) == 0);
     setenv("HOME", tree.c_str(), 1);
-    refresh_ids();
-    fill_prefix(HomePrefix, tree.c_str());
+    fill_prefix(run.HomePrefix, tree.c_str());
     path_list = tree.string() + ":" + tree.string() + "/sub::~/sub:dir";
     return 0;
 }
@@ -183,7 +184,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (texts.size() > max_commands) return -1;
 
-    options = OptionSet{};
+    // Each input is a run of its own, but for the prefixes, that the tree fixes.
+    run.options = OptionSet{};
+    run.homes = TildeHomes{};
+    OptionSet& options = run.options;
     options.opt_all = (switches & ALL) != 0;
     options.opt_read_functions = (switches & READ_FUNCTIONS) != 0;
     options.opt_show_dot = (switches & SHOW_DOT) != 0;
@@ -192,7 +196,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.opt_skip_dot = (switches & SKIP_DOT) != 0;
     bool brace = (switches & BRACE_STYLE) != 0;
     const char* path = (switches & NO_PATH) != 0 ? nullptr : path_list.c_str();
-    read_definitions_from(function_listing);
+    run.path_list = path;
+    Definitions defs = read_definitions_from(function_listing, options);
+    defs.brace_style = brace;
 
     std::vector<char*> argv;
     for (std::string& text : texts) argv.push_back(text.data());
@@ -209,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < texts.size() && matched == texts.size(); ++i)
         if (texts[i] == model.name) matched = i;
 
-    std::string printed = captured([&] { resolve_alias_line(line, commands, path, brace); });
+    std::string printed = captured([&] { resolve_alias_line(run, defs, line, commands); });
     if (matched == texts.size()) {
         CHECK(printed.empty());
         for (size_t i = 0; i < texts.size(); ++i) CHECK(commands.entries[i] == argv[i]);
@@ -217,7 +223,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The matched COMMAND is struck unless --all, and then only by a word equal to it.
-    bool struck = !options.opt_all;
+    bool struck = !run.options.opt_all;
     for (std::string_view word : model.words) struck = struck || word == model.name;
     for (size_t i = 0; i < texts.size(); ++i)
         CHECK(commands.entries[i] == (i == matched && struck ? nullptr : argv[i]));

@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "check.h"
-#include "cli/cli.h"
 #include "util/util.h"
 
 namespace {
@@ -121,35 +120,35 @@ class Capture {
   public:
     Capture() : stream_(open_memstream(&buffer_, &length_)) {
         CHECK(stream_ != nullptr);
-        out = stream_;
+        run_.out.stream = stream_;
     }
     ~Capture() {
-        out = stdout;
         fclose(stream_);
         free(buffer_);
     }
     // show_function's output and result.
-    std::string display(std::string_view name, int indent, int brace_style_flag, int& result) {
+    std::string display(Definitions& defs, std::string_view name, int indent, int& result) {
         CHECK(fflush(stream_) == 0);
         size_t start = length_;
-        result = show_function(indent, name, brace_style_flag);
+        result = show_function(run_, defs, indent, name) ? 1 : 0;
         CHECK(fflush(stream_) == 0);
         return std::string(buffer_ + start, length_ - start);
     }
 
   private:
+    RunContext run_;
     char* buffer_ = nullptr;
     size_t length_ = 0;
     FILE* stream_;
 };
 
 // Each name once, at both indents.
-void check_display(const Model& model, Capture& capture, std::string_view name,
-                   int brace_style_flag, std::unordered_set<std::string_view>& checked) {
+void check_display(const Model& model, Capture& capture, Definitions& defs, std::string_view name,
+                   std::unordered_set<std::string_view>& checked) {
     if (!checked.insert(name).second) return;
     for (int indent = 0; indent <= 1; ++indent) {
         int result = 0;
-        std::string text = capture.display(name, indent, brace_style_flag, result);
+        std::string text = capture.display(defs, name, indent, result);
         std::string expected = expected_display(model, name, indent);
         CHECK(result == (expected.empty() ? 0 : 1));
         CHECK(text == expected);
@@ -161,7 +160,7 @@ void check_display(const Model& model, Capture& capture, std::string_view name,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return -1;
     bool read_alias = (data[0] & 1) != 0, read_functions = (data[0] & 2) != 0;
-    options = OptionSet{};
+    OptionSet options;
     options.opt_read_alias = read_alias;
     options.opt_read_functions = read_functions;
     // A copy of exactly the input's size, so that any read past the listing is caught.
@@ -170,28 +169,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     memcpy(listing, data + 1, length);
     std::string_view input(listing, length);
 
-    int brace = read_definitions_from(input);
+    Definitions defs = read_definitions_from(input, options);
     Model model = model_read(input, read_alias, read_functions);
-    CHECK(brace == model.brace_style && brace == brace_style);
+    CHECK(defs.brace_style == (model.brace_style == 1));
 
     Lines aliases;
-    for (std::string_view line : AliasLines) {
+    for (std::string_view line : defs.AliasLines) {
         CHECK(line.data() >= listing && line.data() + line.size() <= listing + length);
         aliases.push_back(line);
     }
     CHECK(aliases == model.aliases);
 
-    CHECK(function_table.records.size() == model.functions.size());
+    CHECK(defs.function_table.records.size() == model.functions.size());
     {
         Capture capture;
         std::unordered_set<std::string_view> checked;
         for (const ModelFunction& function : model.functions)
-            check_display(model, capture, function.name, brace, checked);
+            check_display(model, capture, defs, function.name, checked);
         for (std::string_view line : split_lines(input)) {
             std::string_view word = as_c_string(line);
-            check_display(model, capture, word.substr(0, word.find(' ')), brace, checked);
+            check_display(model, capture, defs, word.substr(0, word.find(' ')), checked);
         }
-        check_display(model, capture, "no such \x01 name", brace, checked);
+        check_display(model, capture, defs, "no such \x01 name", checked);
     }
 
     free(listing);

@@ -73,6 +73,13 @@ EOT
     [ "$status" -eq 0 ]
     [ "${#lines[@]}" -eq 4 ]
     [[ "$stderr" == *"--bogus"* ]]
+
+    # The parser's diagnostic names the program as every other message does, an empty argv[0]
+    # included (the real binary: a wrapper in between would get an argv[0] of its own).
+    run --separate-stderr bash -c 'PATH=$1 exec -a "" "$2" --bogus x nosuch' _ "$SANDBOX/d1" "$PROG"
+    [ "$status" -eq 1 ]
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [ "$stderr" = "trakko: unrecognized option '--bogus'"$'\n'"trakko: no nosuch in ($SANDBOX/d1)" ]
 }
 
 @test "an ambiguous abbreviation is ignored; an unambiguous one works" {

@@ -1,20 +1,99 @@
-#include <getopt.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "cli/cli.h"
 #include "defs/defs.h"
 #include "identity/identity.h"
 #include "search/search.h"
-#include "util/util.h"
 
-PathPrefix HomePrefix;
+namespace {
 
 // Statuses above 254 would wrap (256 failures reading as success) or collide with the 255 of
 // usage errors and fatal conditions.
-static constexpr int max_failure_status = 254;
+constexpr int max_failure_status = 254;
+
+void fill_home_prefix(RunContext& run) {
+    const char* home = getenv("HOME");
+    if (home != nullptr) {
+        fill_prefix(run.HomePrefix, home);
+        return;
+    }
+    run.homes.own = user_home();
+    fill_prefix(run.HomePrefix, run.homes.own->c_str());
+}
+
+void warn_if_stdin_is_tty(const OptionSet& options) {
+    if (!isatty(0)) return;
+    const char* which = !options.opt_read_functions ? "--read-alias, -i"
+                        : options.opt_read_alias    ? "--read-functions, --read-alias, -i"
+                                                    : "--read-functions";
+    fprintf(stderr, "%s: %s: Warning: stdin is a tty.\n", program_name, which);
+}
+
+bool is_set(const char* path_list) {
+    return path_list != nullptr && *path_list != '\0';
+}
+
+void report_missing(const char* command, const char* path_list, const LookupResult& result) {
+    if (result.name_has_slash) {
+        const char* base = strrchr(command, '/') + 1;
+        fprintf(stderr, "%s: no %s in (%s)\n", program_name, base, result.slash_dir.c_str());
+    } else {
+        fprintf(stderr, "%s: no %s in (%s)\n", program_name, command,
+                path_list != nullptr ? path_list : "");
+    }
+}
+
+// Shows the function or searches PATH for one COMMAND, and reports it when neither printed
+// anything; true when something was printed.
+bool handle_command(RunContext& run, Definitions& defs, const char* command) {
+    bool shown = false;
+    if (run.options.opt_read_functions && strchr(command, '/') == nullptr)
+        shown = show_function(run, defs, 0, command);
+    LookupResult result;
+    if (is_set(run.path_list) && (!shown || run.options.opt_all))
+        result = lookup_command(run, 0, command);
+    if (shown || result.found) return true;
+    report_missing(command, run.path_list, result);
+    return false;
+}
+
+void read_stdin_definitions(RunContext& run, Definitions& defs, CommandList& commands) {
+    warn_if_stdin_is_tty(run.options);
+    defs = read_definitions(run.options);
+    if (!run.options.opt_read_alias) return;
+    for (std::string_view line : defs.AliasLines) resolve_alias_line(run, defs, line, commands);
+}
+
+// The start-up of the run: the options, then the prefixes they need. False when --help or
+// --version ended the run.
+bool prepare(RunContext& run, int argc, char** argv, int& first_command) {
+    CommandLine line = parse_command_line(argc, argv);
+    if (!line.run_on) return false;
+    run.options = line.options;
+    first_command = line.first_command;
+    if (run.options.opt_show_dot) load_cwd(run);
+    if (run.options.opt_show_tilde || run.options.opt_skip_tilde) fill_home_prefix(run);
+    if (run.options.opt_skip_alias) run.options.opt_read_alias = false;
+    if (run.options.opt_skip_functions) run.options.opt_read_functions = false;
+    return true;
+}
+
+// The status of a run that got this far, once the output is out. A mapped listing that changed
+// under the run, or that the kernel could no longer read for a write (EFAULT), makes what was
+// shown from it untrustworthy, whatever was printed.
+int finish(RunContext& run, const Definitions& defs, int failures) {
+    if (input_changed_while_read(defs.input) ||
+        (defs.input.mapped && run.out.first_error == EFAULT))
+        fatal(Prefix::program, "standard input changed while it was read\n");
+    return flushed_status(run.out, failures);
+}
+
+}  // namespace
 
 void fill_prefix(PathPrefix& prefix, const char* source) {
     size_t length = strnlen(source, sizeof prefix.text - 1);
@@ -25,100 +104,42 @@ void fill_prefix(PathPrefix& prefix, const char* source) {
         strcpy(prefix.text, "/");
         prefix.length = 1;
     } else if (prefix.text[length - 1] != '/' && length < sizeof prefix.text - 1) {
-        // At 1023 bytes there is no room left for the '/', and the text stays as it is.
+        // At path_buffer_size - 1 bytes there is no room left for the '/', and the text stays.
         prefix.text[length] = '/';
         prefix.text[length + 1] = '\0';
         prefix.length = length + 1;
     }
 }
 
-static void fill_home_prefix() {
-    const char* home = getenv("HOME");
-    fill_prefix(HomePrefix, home != nullptr ? home : user_home());
-}
-
-static void warn_if_stdin_is_tty() {
-    if (!isatty(0)) return;
-    const char* which = !options.opt_read_functions ? "--read-alias, -i"
-                        : options.opt_read_alias    ? "--read-functions, --read-alias, -i"
-                                                    : "--read-functions";
-    fprintf(stderr, "%s: %s: Warning: stdin is a tty.\n", program_name, which);
-}
-
-static bool is_set(const char* path_list) {
-    return path_list != nullptr && *path_list != '\0';
-}
-
-static void report_missing(const char* command, const char* path_list) {
-    if (name_has_slash) {
-        const char* base = strrchr(command, '/') + 1;
-        fprintf(stderr, "%s: no %s in (%s)\n", program_name, base, slash_dir.c_str());
-    } else {
-        fprintf(stderr, "%s: no %s in (%s)\n", program_name, command,
-                path_list != nullptr ? path_list : "");
-    }
-}
-
-// Shows the function or searches PATH for one COMMAND; true when something was printed.
-static bool handle_command(const char* command, const char* path_list) {
-    bool shown = false;
-    if (options.opt_read_functions && strchr(command, '/') == nullptr)
-        shown = show_function(0, command, brace_style) != 0;
-    bool found = false;
-    if (is_set(path_list) && (!shown || options.opt_all))
-        found = lookup_command(0, command, path_list) != 0;
-    return shown || found;
-}
-
-static void read_stdin_definitions(CommandList& commands, const char* path_list) {
-    warn_if_stdin_is_tty();
-    read_definitions();
-    if (!options.opt_read_alias) return;
-    for (std::string_view line : AliasLines)
-        resolve_alias_line(line, commands, path_list, brace_style);
-}
-
-int run(int argc, char** argv) {
-    const char* path_list = getenv("PATH");
-    // An empty argument vector reaches us as argc 0 or, on newer kernels, as one empty argv[0].
+int driver_main(int argc, char** argv) {
+    RunContext run;
+    run.path_list = getenv("PATH");
+    // An empty argument vector reaches us as argc 0 or, on newer kernels, as one empty argv[0];
+    // getopt_long's own diagnostics then name the program as every other message does.
     bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
     program_name = named ? argv[0] : "trakko";
-    install_out_of_memory_handler();
-
-    if (!parse_command_line(argc, argv)) return 0;
-    // The ids serve only the password-database record, that is read only for a home directory
-    // while HOME is unset (the prefix below, tilde expansion): with HOME set nothing asks.
-    if (getenv("HOME") == nullptr) refresh_ids();
-    if (options.opt_show_dot) load_cwd();
-    if (options.opt_show_tilde || options.opt_skip_tilde) fill_home_prefix();
-    if (options.opt_skip_alias) options.opt_read_alias = 0;
-    if (options.opt_skip_functions) options.opt_read_functions = 0;
-
-    size_t command_count = argc > optind ? static_cast<size_t>(argc - optind) : 0;
-    if (command_count == 0) {
-        write_usage(stderr);
-        return 255;
+    std::vector<char*> renamed;
+    if (argc > 0 && !named) {
+        renamed.assign(argv, argv + argc);
+        renamed[0] = const_cast<char*>(program_name);
+        argv = renamed.data();
     }
-    // Like every text the run keeps, the list lives until the process ends, reachable from here
-    // so that leak checkers see it kept: taking it apart on the way out would be work for
-    // nothing. The pointer is volatile because a static that nothing reads later is otherwise
-    // optimised away, store and all, and the list then reads as "definitely lost".
-    static CommandList* volatile kept = nullptr;
-    kept = new CommandList(make_command_list(argv + optind, command_count));
-    CommandList& commands = *kept;
-    if (options.opt_read_alias || options.opt_read_functions)
-        read_stdin_definitions(commands, path_list);
-
+    install_out_of_memory_handler();
+    int first_command = 1;
+    if (!prepare(run, argc, argv, first_command)) return flushed_status(run.out, 0);
+    if (argc <= first_command) {
+        write_usage(stderr);
+        return flushed_status(run.out, 255);
+    }
+    auto count = static_cast<size_t>(argc - first_command);
+    CommandList commands = make_command_list(argv + first_command, count);
+    Definitions defs;
+    if (run.options.opt_read_alias || run.options.opt_read_functions)
+        read_stdin_definitions(run, defs, commands);
     int failures = 0;
     for (const char* command : commands.entries) {
         if (command == nullptr) continue;  // struck by the alias stage
-        if (handle_command(command, path_list)) continue;
-        report_missing(command, path_list);
-        if (failures < max_failure_status) ++failures;
+        if (!handle_command(run, defs, command) && failures < max_failure_status) ++failures;
     }
-    if (input_changed_while_read()) {
-        fprintf(stderr, "%s: standard input changed while it was read\n", program_name);
-        return 255;
-    }
-    return failures;
+    return finish(run, defs, failures);
 }

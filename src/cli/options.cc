@@ -6,120 +6,122 @@
 OptionSet options;
 int tty_cutoff = 0;
 
-// The ten long options without a short form store their code here; --all and --read-alias
-// return their letters instead, so that they take the same path as -a and -i.
-static int option_code = 0;
-
+// The ten long options without a short form return codes above any byte; --all and
+// --read-alias return their letters instead, so that they take the same path as -a and -i.
 enum : int {
-    CODE_VERSION = 0,
-    CODE_SKIP_DOT = 1,
-    CODE_SKIP_TILDE = 2,
-    CODE_SKIP_ALIAS = 3,
-    CODE_READ_FUNCTIONS = 4,
-    CODE_SKIP_FUNCTIONS = 5,
-    CODE_SHOW_DOT = 6,
-    CODE_SHOW_TILDE = 7,
-    CODE_TTY_ONLY = 8,
-    CODE_HELP = 9,
+    CODE_VERSION = 256,
+    CODE_SKIP_DOT,
+    CODE_SKIP_TILDE,
+    CODE_SKIP_ALIAS,
+    CODE_READ_FUNCTIONS,
+    CODE_SKIP_FUNCTIONS,
+    CODE_SHOW_DOT,
+    CODE_SHOW_TILDE,
+    CODE_TTY_ONLY,
+    CODE_HELP,
 };
 
 // clang-format off
 static const struct option long_options[] = {
-    {"help",           no_argument, &option_code, CODE_HELP},
-    {"version",        no_argument, &option_code, CODE_VERSION},
-    {"skip-dot",       no_argument, &option_code, CODE_SKIP_DOT},
-    {"skip-tilde",     no_argument, &option_code, CODE_SKIP_TILDE},
-    {"show-dot",       no_argument, &option_code, CODE_SHOW_DOT},
-    {"show-tilde",     no_argument, &option_code, CODE_SHOW_TILDE},
-    {"tty-only",       no_argument, &option_code, CODE_TTY_ONLY},
-    {"all",            no_argument, nullptr,      'a'},
-    {"read-alias",     no_argument, nullptr,      'i'},
-    {"skip-alias",     no_argument, &option_code, CODE_SKIP_ALIAS},
-    {"read-functions", no_argument, &option_code, CODE_READ_FUNCTIONS},
-    {"skip-functions", no_argument, &option_code, CODE_SKIP_FUNCTIONS},
-    {nullptr,          0,           nullptr,      0},
+    {"help",           no_argument, nullptr, CODE_HELP},
+    {"version",        no_argument, nullptr, CODE_VERSION},
+    {"skip-dot",       no_argument, nullptr, CODE_SKIP_DOT},
+    {"skip-tilde",     no_argument, nullptr, CODE_SKIP_TILDE},
+    {"show-dot",       no_argument, nullptr, CODE_SHOW_DOT},
+    {"show-tilde",     no_argument, nullptr, CODE_SHOW_TILDE},
+    {"tty-only",       no_argument, nullptr, CODE_TTY_ONLY},
+    {"all",            no_argument, nullptr, 'a'},
+    {"read-alias",     no_argument, nullptr, 'i'},
+    {"skip-alias",     no_argument, nullptr, CODE_SKIP_ALIAS},
+    {"read-functions", no_argument, nullptr, CODE_READ_FUNCTIONS},
+    {"skip-functions", no_argument, nullptr, CODE_SKIP_FUNCTIONS},
+    {nullptr,          0,           nullptr, 0},
 };
 // clang-format on
 
-// The four display and skip options assign rather than add, and read tty_cutoff at the moment
-// they are met: a --tty-only to their left cancels them when output is not a terminal.
-static int unless_cut_off() {
-    return tty_cutoff ? 0 : 1;
-}
+namespace {
 
-// Acts on the code of a long option; false when the run ends here (--help, --version).
-static bool act_on_code(int code) {
+// The options as they stand so far, and whether a --tty-only met so far found standard output
+// not to be a terminal: the four display and skip options assign rather than add, and read it
+// at the moment they are met, so that a --tty-only to their left cancels them.
+struct ParseState {
+    OptionSet options;
+    bool tty_cutoff = false;
+};
+
+// Acts on one option; false when the run ends here (--help, --version).
+bool act_on(int code, ParseState& state) {
+    OptionSet& options = state.options;
+    bool on = !state.tty_cutoff;
     switch (code) {
         case CODE_HELP:
             write_usage(stdout);
             return false;
+        case 'v':
+        case 'V':
         case CODE_VERSION:
             write_version();
             return false;
+        case 'a':
+            options.opt_all = true;
+            break;
+        case 'i':
+            options.opt_read_alias = true;
+            break;
         case CODE_SKIP_DOT:
-            options.opt_skip_dot = unless_cut_off();
+            options.opt_skip_dot = on;
             break;
         case CODE_SKIP_TILDE:
-            options.opt_skip_tilde = unless_cut_off();
+            options.opt_skip_tilde = on;
             break;
         case CODE_SHOW_DOT:
-            options.opt_show_dot = unless_cut_off();
+            options.opt_show_dot = on;
             break;
         // The tilde form is never used for root, whatever else is given.
         case CODE_SHOW_TILDE:
-            options.opt_show_tilde = tty_cutoff ? 0 : geteuid() != 0;
+            options.opt_show_tilde = on && geteuid() != 0;
             break;
         case CODE_TTY_ONLY:
-            tty_cutoff = isatty(1) ? 0 : 1;
+            state.tty_cutoff = !isatty(1);
             break;
         case CODE_SKIP_ALIAS:
-            options.opt_skip_alias = 1;
+            options.opt_skip_alias = true;
             break;
         case CODE_READ_FUNCTIONS:
-            options.opt_read_functions = 1;
+            options.opt_read_functions = true;
             break;
         case CODE_SKIP_FUNCTIONS:
-            options.opt_skip_functions = 1;
+            options.opt_skip_functions = true;
             break;
         default:
-            break;
+            break;  // getopt_long has written its diagnostic; the option is ignored
     }
     return true;
 }
 
 // True when no argument looks like an option: getopt_long would only step over them all.
-static bool names_only(int argc, char** argv) {
+bool names_only(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] == '-') return false;
     return true;
 }
 
-bool parse_command_line(int argc, char** argv) {
+}  // namespace
+
+CommandLine parse_command_line(int argc, char** argv) {
+    CommandLine line;
     // Most runs give names only: they skip getopt_long, its set-up and the loader's binding of
-    // it. optind then indexes the first name, as getopt_long would leave it.
-    if (names_only(argc, argv)) {
-        optind = 1;
-        return true;
-    }
+    // it. The first name is then argv[1], as getopt_long would leave optind.
+    if (names_only(argc, argv)) return line;
+    ParseState state;
     int c;
     while ((c = getopt_long(argc, argv, "aivV", long_options, nullptr)) != -1) {
-        switch (c) {
-            case 'a':
-                options.opt_all = 1;
-                break;
-            case 'i':
-                options.opt_read_alias = 1;
-                break;
-            case 'v':
-            case 'V':
-                write_version();
-                return false;
-            case 0:
-                if (!act_on_code(option_code)) return false;
-                break;
-            default:
-                break;  // getopt_long has written its diagnostic; the option is ignored
+        if (!act_on(c, state)) {
+            line.run_on = false;
+            return line;
         }
     }
-    return true;
+    line.options = state.options;
+    line.first_command = optind;
+    return line;
 }

@@ -1,9 +1,6 @@
 #include <string>
 
-#include "cli/cli.h"
 #include "defs/defs.h"
-#include "search/search.h"
-#include "util/util.h"
 
 static bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -60,29 +57,28 @@ bool next_command_word(CommandWords& words, std::string_view& word) {
 
 // Shows word as a function and searches it along PATH, as the options select; with --all a
 // word equal to the matched COMMAND strikes it, so that the loop does not show it again.
-static void resolve_word(std::string_view word, CommandList& commands, size_t matched,
-                         const char* path_list, int brace_style_flag) {
+static void resolve_word(RunContext& run, Definitions& defs, std::string_view word,
+                         CommandList& commands, size_t matched) {
     const char*& entry = commands.entries[matched];
     if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
 
     std::string text(word);
     bool shown = false;
-    if (options.opt_read_functions && text.find('/') == std::string::npos)
-        shown = show_function(1, text, brace_style_flag) == 1;
-    if (shown && !options.opt_all) return;
-    if (path_list != nullptr && *path_list != '\0') lookup_command(1, text.c_str(), path_list);
+    if (run.options.opt_read_functions && text.find('/') == std::string::npos)
+        shown = show_function(run, defs, 1, text);
+    if (shown && !run.options.opt_all) return;
+    if (run.path_list != nullptr && *run.path_list != '\0') lookup_command(run, 1, text.c_str());
 }
 
-void resolve_alias_line(std::string_view line, CommandList& commands, const char* path_list,
-                        int brace_style_flag) {
+void resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
+                        CommandList& commands) {
     AliasParts parts = split_alias_line(line);
     if (commands.entries.empty()) return;
     size_t matched = first_unstruck(commands, parts.name);
     if (matched == std::string_view::npos) return;
 
-    fwrite(line.data(), 1, line.size(), out);
-    if (!options.opt_all) commands.entries[matched] = nullptr;
+    put_text(run.out, line);
+    if (!run.options.opt_all) commands.entries[matched] = nullptr;
     std::string_view word;
-    while (next_command_word(parts.words, word))
-        resolve_word(word, commands, matched, path_list, brace_style_flag);
+    while (next_command_word(parts.words, word)) resolve_word(run, defs, word, commands, matched);
 }

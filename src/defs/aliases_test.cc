@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
 #include "defs/defs.h"
 #include "util/util.h"
 
@@ -36,18 +35,15 @@ struct Commands {
 };
 
 // Resolves lines against commands with no PATH and no functions; returns what was printed.
-std::string resolve(std::vector<std::string> lines, Commands& commands, int all) {
-    OptionSet saved = options;
-    options.opt_all = all;
-    options.opt_read_functions = 0;
-    FILE* saved_out = out;
+std::string resolve(std::vector<std::string> lines, Commands& commands, bool all) {
+    RunContext run;
+    run.options.opt_all = all;
+    Definitions defs;
     char* buffer = nullptr;
     size_t size = 0;
-    out = open_memstream(&buffer, &size);
-    for (const std::string& line : lines) resolve_alias_line(line, commands.list, nullptr, 0);
-    fclose(out);
-    out = saved_out;
-    options = saved;
+    run.out.stream = open_memstream(&buffer, &size);
+    for (const std::string& line : lines) resolve_alias_line(run, defs, line, commands.list);
+    fclose(run.out.stream);
     std::string text(buffer, size);
     free(buffer);
     return text;
@@ -94,29 +90,29 @@ TEST(AliasLine, NameAndWordTable) {
 
 TEST(AliasLine, StrikesTheFirstLiveMatchOnly) {
     Commands commands({"x", "ll", "ll"});
-    EXPECT_EQ(resolve({"alias ll='ls'\n"}, commands, 0), "alias ll='ls'\n");
+    EXPECT_EQ(resolve({"alias ll='ls'\n"}, commands, false), "alias ll='ls'\n");
     EXPECT_EQ(commands.struck(), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(resolve({"alias ll='ls'\n", "alias ll=a\n", "alias y=z\n"}, commands, 0),
+    EXPECT_EQ(resolve({"alias ll='ls'\n", "alias ll=a\n", "alias y=z\n"}, commands, false),
               "alias ll='ls'\n");
     EXPECT_EQ(commands.struck(), (std::vector<bool>{false, true, true}));
 }
 
 TEST(AliasLine, WithAllOnlyAnEqualWordStrikes) {
     Commands same({"ls", "ls"});
-    EXPECT_EQ(resolve({"alias ls='ls -F'\n"}, same, 1), "alias ls='ls -F'\n");
+    EXPECT_EQ(resolve({"alias ls='ls -F'\n"}, same, true), "alias ls='ls -F'\n");
     EXPECT_EQ(same.struck(), (std::vector<bool>{true, false}));
 
     Commands other({"ll"});
-    EXPECT_EQ(resolve({"alias ll='ls -F'\n", "alias ll=x\n"}, other, 1),
+    EXPECT_EQ(resolve({"alias ll='ls -F'\n", "alias ll=x\n"}, other, true),
               "alias ll='ls -F'\nalias ll=x\n");
     EXPECT_EQ(other.struck(), (std::vector<bool>{false}));
 }
 
 TEST(AliasLine, NoCommandsOrNoMatchPrintNothing) {
     Commands none({});
-    EXPECT_EQ(resolve({"alias ll='ls'\n"}, none, 0), "");
+    EXPECT_EQ(resolve({"alias ll='ls'\n"}, none, false), "");
     Commands newline({"x"});
-    EXPECT_EQ(resolve({"alias x\n", "alias  X=x\n"}, newline, 0), "");
+    EXPECT_EQ(resolve({"alias x\n", "alias  X=x\n"}, newline, false), "");
     EXPECT_EQ(newline.struck(), (std::vector<bool>{false}));
 }
 

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "search/search.h"
+
 // The next input line at pos: up to and including its newline, or the rest of the input.
 std::string_view next_line(std::string_view input, size_t pos);
 
@@ -75,12 +77,37 @@ struct FunctionTable {
 // The hash a name is filed under in the index of the function table.
 uint32_t name_hash(std::string_view name);
 
-// The definitions read from standard input; they live until the process ends.
-extern AliasLineList AliasLines;
-extern FunctionTable function_table;
+// Standard input held whole: a file mapped as it stands, or what was read into a block of
+// memory. Owned by the definitions that are views into it.
+struct InputBlock {
+    char* data = nullptr;
+    size_t size = 0;
+    bool mapped = false;
+    long long mapped_mtime_ns = 0;  // the mapped file's modification time when it was mapped
 
-// 1 once a header of the "name () {" form was read; chooses the header line printed.
-extern int brace_style;
+    InputBlock() = default;
+    InputBlock(InputBlock&& other) noexcept;
+    InputBlock& operator=(InputBlock&& other) noexcept;
+    ~InputBlock();
+};
+
+// Standard input when it is a regular file at offset 0, mapped whole, its offset moved to the
+// end as if it had been read, and guarded against being truncated while mapped; an empty
+// block otherwise.
+InputBlock map_standard_input();
+
+// True when the listing was a mapped file that changed while the run used it (its size, its
+// modification time, or pages lost to truncation): what was shown from it may not be what the
+// file held when it was read.
+bool input_changed_while_read(const InputBlock& input);
+
+// The definitions read from standard input, views into the input they own.
+struct Definitions {
+    AliasLineList AliasLines;
+    FunctionTable function_table;
+    bool brace_style = false;  // a header of the "name () {" form was read: the form printed
+    InputBlock input;          // empty for definitions read from a caller's buffer
+};
 
 // The COMMAND list: the argument texts in order, a struck entry being null, with an index from
 // each text to the positions where it stands.
@@ -99,22 +126,19 @@ CommandList make_command_list(char** argv, size_t count);
 // The position of the first entry equal to text that is not struck, or npos.
 size_t first_unstruck(CommandList& commands, std::string_view text);
 
-// Reads standard input to its end and stores alias lines and functions; returns brace_style.
-int read_definitions();
+// Reads standard input to its end and returns the alias lines and functions that options ask
+// for. A read error ends the run with "PROGRAM: standard input: REASON" and 255.
+Definitions read_definitions(const OptionSet& options);
 
-// True when the listing was a file that shrank while the run used it: what was shown from its
-// lost part is not what the file held.
-bool input_changed_while_read();
-
-// The same over a byte buffer that stays alive for the rest of the run (resets what it fills).
-int read_definitions_from(std::string_view input);
+// The same over a byte buffer that stays alive for the rest of the run.
+Definitions read_definitions_from(std::string_view input, const OptionSet& options);
 
 // The first stored function called name, or null.
-const FunctionDef* find_function(std::string_view name);
+const FunctionDef* find_function(FunctionTable& table, std::string_view name);
 
 // Prints the first stored function called name (a tab before each line when indent is 1);
-// returns 1 when one was found.
-int show_function(int indent, std::string_view name, int brace_style_flag);
+// true when one was found.
+bool show_function(RunContext& run, Definitions& defs, int indent, std::string_view name);
 
 // The commands of an alias value, walked one first word at a time.
 struct CommandWords {
@@ -136,5 +160,5 @@ bool next_command_word(CommandWords& words, std::string_view& word);
 
 // Prints line when it defines an alias named like a COMMAND, strikes that COMMAND unless --all,
 // and resolves the first word of every command in the alias value.
-void resolve_alias_line(std::string_view line, CommandList& commands, const char* path_list,
-                        int brace_style_flag);
+void resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
+                        CommandList& commands);

@@ -65,8 +65,7 @@ constexpr int scans_before_index = 4;
 
 }  // namespace
 
-const FunctionDef* find_function(std::string_view name) {
-    FunctionTable& table = function_table;
+const FunctionDef* find_function(FunctionTable& table, std::string_view name) {
     if (table.records.empty()) return nullptr;
     uint32_t hash = name_hash(name);
     if (table.first_by_name.empty()) {
@@ -91,32 +90,28 @@ int body_line_count(const FunctionDef& def) {
     return !def.body.empty() && def.body.back() != '\n' ? count + 1 : count;
 }
 
-static void write_text(std::string_view text) {
-    fwrite(text.data(), 1, text.size(), out);
-}
-
 // Body lines go out as stored; a tab goes before each when indented, and a line that held a
 // NUL shows only what comes before it.
-static void write_body(const FunctionDef& def, int indent) {
+static void write_body(Output& out, const FunctionDef& def, int indent) {
     if (!indent && !def.body_holds_nul) {
-        write_text(def.body);
+        put_text(out, def.body);
         return;
     }
     for (size_t pos = 0; pos < def.body.size();) {
         std::string_view raw = next_line(def.body, pos);
         pos += raw.size();
-        if (indent) fputc('\t', out);
-        write_text(until_nul(raw, def.body_holds_nul));
+        if (indent) put_char(out, '\t');
+        put_text(out, until_nul(raw, def.body_holds_nul));
     }
 }
 
-int show_function(int indent, std::string_view name, int brace_style_flag) {
-    const FunctionDef* def = find_function(name);
-    if (def == nullptr) return 0;
+bool show_function(RunContext& run, Definitions& defs, int indent, std::string_view name) {
+    const FunctionDef* def = find_function(defs.function_table, name);
+    if (def == nullptr) return false;
     // The header is rebuilt from the name: one form for the whole run, whatever the input had.
-    if (indent) fputc('\t', out);
-    write_text(name);
-    fputs(brace_style_flag == 1 ? " () {\n" : " ()\n", out);
-    write_body(*def, indent);
-    return 1;
+    if (indent) put_char(run.out, '\t');
+    put_text(run.out, name);
+    put_text(run.out, defs.brace_style ? " () {\n" : " ()\n");
+    write_body(run.out, *def, indent);
+    return true;
 }

@@ -4,40 +4,48 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/cli.h"
 #include "defs/defs.h"
+#include "search/search.h"
 #include "util/util.h"
 
 using namespace std::string_literals;
 
 namespace {
 
-// Points out at a memory stream for one test; text() is what was written so far.
+// The run of the current case and the definitions it read.
+RunContext run;
+Definitions defs;
+
+// Points the run's output at a memory stream for one test; text() is what was written so far.
 struct CapturedOut {
-    FILE* saved = out;
     char* buffer = nullptr;
     size_t size = 0;
-    CapturedOut() { out = open_memstream(&buffer, &size); }
+    CapturedOut() { run.out.stream = open_memstream(&buffer, &size); }
     ~CapturedOut() {
-        fclose(out);
-        out = saved;
+        fclose(run.out.stream);
+        run.out.stream = stdout;
         free(buffer);
     }
     std::string text() {
-        fflush(out);
+        fflush(run.out.stream);
         return std::string(buffer, size);
     }
 };
 
-// Reads input with function reading on, leaving the options as they were. The stored
-// functions are views, so the input is kept until the next call.
+// Reads input with function reading on. The stored functions are views, so the input is kept
+// until the next call.
 void read_functions(std::string input) {
     static std::string kept;
     kept = std::move(input);
-    OptionSet saved = options;
-    options.opt_read_functions = 1;
-    read_definitions_from(kept);
-    options = saved;
+    OptionSet options;
+    options.opt_read_functions = true;
+    defs = read_definitions_from(kept, options);
+}
+
+// show_function with the header form chosen by the case; 1 when it found the function.
+int show(int indent, std::string_view name, int brace) {
+    defs.brace_style = brace == 1;
+    return show_function(run, defs, indent, name) ? 1 : 0;
 }
 
 }  // namespace
@@ -65,7 +73,7 @@ TEST(ShowFunction, OutputTable) {
     };
     for (const Case& c : cases) {
         CapturedOut captured;
-        EXPECT_EQ(show_function(c.indent, c.name, c.brace), c.result) << c.name;
+        EXPECT_EQ(show(c.indent, c.name, c.brace), c.result) << c.name;
         EXPECT_EQ(captured.text(), c.output) << c.indent << " " << c.name << " " << c.brace;
     }
 }
@@ -74,12 +82,12 @@ TEST(ShowFunction, FirstOfTwoAndEmptyTable) {
     read_functions("f ()\n{ one\n}\nf ()\n{ two\n}\n");
     {
         CapturedOut captured;
-        EXPECT_EQ(show_function(0, "f", 0), 1);
+        EXPECT_EQ(show(0, "f", 0), 1);
         EXPECT_EQ(captured.text(), "f ()\n{ one\n}\n");
     }
     read_functions("");
     CapturedOut captured;
-    EXPECT_EQ(show_function(0, "f", 0), 0);
+    EXPECT_EQ(show(0, "f", 0), 0);
     EXPECT_EQ(captured.text(), "");
 }
 
@@ -87,6 +95,6 @@ TEST(ShowFunction, LongBodyLineKeepsOneTab) {
     std::string long_line(1100, 'z');
     read_functions("f () {\n" + long_line + "\n}\n");
     CapturedOut captured;
-    EXPECT_EQ(show_function(1, "f", 1), 1);
+    EXPECT_EQ(show(1, "f", 1), 1);
     EXPECT_EQ(captured.text(), "\tf () {\n\t" + long_line + "\n\t}\n");
 }

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/cli.h"
 #include "defs/defs.h"
 #include "util/util.h"
 
@@ -24,25 +23,23 @@ TEST(MappedInput, TruncatedFileIsReportedNotFatal) {
 
     int saved_stdin = dup(0);
     ASSERT_EQ(dup2(fd, 0), 0);
-    options = OptionSet{};
-    options.opt_read_functions = 1;
-    read_definitions();
+    OptionSet options;
+    options.opt_read_functions = true;
+    Definitions defs = read_definitions(options);
+
+    // The check reads descriptor 0, that is the listing during a run.
+    ASSERT_FALSE(input_changed_while_read(defs.input));
+    ASSERT_EQ(ftruncate(fd, 4096), 0);
+    RunContext run;
+    run.out.stream = fopen("/dev/null", "w");
+    // The first page is still there; looking for the second function touches the lost ones.
+    EXPECT_TRUE(show_function(run, defs, 0, "first"));
+    show_function(run, defs, 0, "second");
+    fclose(run.out.stream);
+    EXPECT_TRUE(input_changed_while_read(defs.input));
     dup2(saved_stdin, 0);
     close(saved_stdin);
 
-    ASSERT_FALSE(input_changed_while_read());
-    ASSERT_EQ(ftruncate(fd, 4096), 0);
-    FILE* saved_out = out;
-    out = fopen("/dev/null", "w");
-    // The first page is still there; looking for the second function touches the lost ones.
-    EXPECT_EQ(show_function(0, "first", 0), 1);
-    EXPECT_FALSE(input_changed_while_read());
-    show_function(0, "second", 0);
-    fclose(out);
-    out = saved_out;
-    EXPECT_TRUE(input_changed_while_read());
-
     close(fd);
     unlink(path);
-    options = OptionSet{};
 }

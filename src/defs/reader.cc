@@ -1,19 +1,9 @@
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-#include <cstdint>
 #include <cstring>
 
-#include "cli/cli.h"
 #include "defs/defs.h"
-#include "util/util.h"
-
-AliasLineList AliasLines;
-FunctionTable function_table;
-int brace_style = 0;
 
 namespace {
 
@@ -73,20 +63,20 @@ size_t body_end(std::string_view input, size_t pos) {
 }
 
 // Stores the function whose header ends at pos; returns the position after its body.
-size_t read_body(std::string_view input, size_t pos, std::string_view name) {
+size_t read_body(FunctionTable& table, std::string_view input, size_t pos, std::string_view name) {
     std::string_view body = input.substr(pos, body_end(input, pos) - pos);
     // The body was just searched, so this look for a NUL reads it from the cache.
     bool holds_nul = memchr(body.data(), '\0', body.size()) != nullptr;
-    function_table.records.push_back({name, body, holds_nul, name_hash(name)});
+    table.records.push_back({name, body, holds_nul, name_hash(name)});
     return pos + body.size();
 }
 
 // Reads headers and bodies; returns where the alias lines end, that is at the first header.
-size_t read_functions(std::string_view input) {
+size_t read_functions(Definitions& defs, std::string_view input) {
     // Room for a function per 256 bytes, as many as shell listings hold: the records then do
     // not move while they grow, and room left unused is never touched. Denser input grows the
     // table as usual.
-    function_table.records.reserve(input.size() / 256);
+    defs.function_table.records.reserve(input.size() / 256);
     size_t alias_end = input.size();
     size_t pos = 0;
     while (pos < input.size()) {
@@ -98,126 +88,54 @@ size_t read_functions(std::string_view input) {
             continue;
         }
         if (alias_end == input.size()) alias_end = pos;
-        if (header.brace) brace_style = 1;
-        pos = read_body(input, pos + raw.size(), header.name);
+        if (header.brace) defs.brace_style = true;
+        pos = read_body(defs.function_table, input, pos + raw.size(), header.name);
     }
     return alias_end;
 }
 
-// The block that holds standard input: the stored lines are views into it, so it is kept
-// (and reachable) until the process ends.
-char* input_block = nullptr;
-
-// The mapped listing, for the SIGBUS guard below (the page size is read before the handler
-// can run: sysconf is no call for a signal handler).
-const char* mapped_begin = nullptr;
-size_t mapped_size = 0;
-uintptr_t page_size = 0;
-volatile sig_atomic_t mapped_input_shrank = 0;
-
-// Maps a page of zero bytes over the page holding address; false when that fails.
-bool put_zero_page_at(const char* address) {
-    auto page = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page_size - 1));
-    int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED;
-    return mmap(page, page_size, PROT_READ, flags, -1, 0) != MAP_FAILED;
-}
-
-// A file that another process truncates while it is mapped turns every access to its lost
-// pages into SIGBUS. Rather than die of it, the lost pages are replaced by zero pages, reading
-// goes on, and the run ends as a failure once it is over (see input_changed_while_read). Any
-// other SIGBUS keeps its default action.
-void on_sigbus(int signal_number, siginfo_t* info, void*) {
-    auto address = static_cast<const char*>(info->si_addr);
-    bool in_listing = address >= mapped_begin && address < mapped_begin + mapped_size;
-    // Outside the listing, or without the zero page (the access would fault again for ever),
-    // the access happens again and now ends the process as usual.
-    if (!in_listing || !put_zero_page_at(address)) {
-        ::signal(signal_number, SIG_DFL);
-        return;
-    }
-    mapped_input_shrank = 1;
-}
-
-void guard_mapping(const char* begin, size_t size) {
-    mapped_begin = begin;
-    mapped_size = size;
-    page_size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    struct sigaction action {};
-    action.sa_sigaction = on_sigbus;
-    action.sa_flags = SA_SIGINFO;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGBUS, &action, nullptr);
-}
-
-// A regular file on standard input, mapped whole and left with its offset at the end, as if
-// it had been read; an empty view when it is no such file or cannot be mapped. The mapping
-// spares a long listing the copy into fresh memory and the page faults of that memory, which
-// cost several times what reading the lines does. The pages are populated at once, not fault
-// by fault.
-std::string_view map_standard_input() {
-    struct stat st;
-    if (fstat(0, &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    off_t offset = lseek(0, 0, SEEK_CUR);
-    // mmap takes whole pages: an offset that is not at a page boundary is read instead.
-    if (offset != 0 || st.st_size <= 0) return {};
-    auto size = static_cast<size_t>(st.st_size);
-    void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, 0, 0);
-    if (map == MAP_FAILED) return {};
-    lseek(0, st.st_size, SEEK_SET);
-    input_block = static_cast<char*>(map);
-    guard_mapping(input_block, size);
-    return std::string_view(input_block, size);
-}
-
 // Standard input, whole, in one block. Doubling through realloc keeps the reads few, and lets
 // the C library move a large block by remapping its pages instead of copying them. The reads
-// go to descriptor 0 itself, as the mapping does: a stdio buffer would only add a copy.
-std::string_view read_standard_input() {
-    std::string_view mapped = map_standard_input();
-    if (!mapped.empty()) return mapped;
+// go to descriptor 0 itself, as the mapping does: a stdio buffer would only add a copy. A read
+// error is no end of the listing: what was read would be shown as if it were all of it.
+InputBlock read_standard_input() {
+    InputBlock block = map_standard_input();
+    if (block.data != nullptr) return block;
     size_t capacity = 64 * 1024;
-    size_t length = 0;
-    char*& block = input_block;
-    block = static_cast<char*>(alloc_or_die(capacity));
+    block.data = static_cast<char*>(alloc_or_die(capacity));
     for (;;) {
-        if (length == capacity) {
+        if (block.size == capacity) {
             capacity *= 2;
-            block = static_cast<char*>(realloc_or_die(block, capacity));
+            block.data = static_cast<char*>(realloc_or_die(block.data, capacity));
         }
-        ssize_t got = read(0, block + length, capacity - length);
+        ssize_t got = read(0, block.data + block.size, capacity - block.size);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;  // end of input or a read error: both end the listing
-        length += static_cast<size_t>(got);
+        if (got < 0) fatal(Prefix::program, "standard input", errno);
+        if (got == 0) return block;
+        block.size += static_cast<size_t>(got);
     }
-    return std::string_view(block, length);
 }
 
 }  // namespace
 
-int read_definitions_from(std::string_view input) {
-    brace_style = 0;
-    function_table.records.clear();
-    function_table.first_by_name.clear();
-    function_table.scans = 0;
-    AliasLines.assign({}, false, false);
-
+Definitions read_definitions_from(std::string_view input, const OptionSet& options) {
+    Definitions defs;
     // The function reader looks for NUL bytes in what it reads anyway, while each piece is in
     // the cache; the alias lines get one check of their whole stretch, that spares every line
     // its own search.
     size_t alias_end = input.size();
-    if (options.opt_read_functions) alias_end = read_functions(input);
+    if (options.opt_read_functions) alias_end = read_functions(defs, input);
     if (options.opt_read_alias) {
         std::string_view region = input.substr(0, alias_end);
         bool may_hold_nul = memchr(region.data(), '\0', region.size()) != nullptr;
-        AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
+        defs.AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
     }
-    return brace_style;
+    return defs;
 }
 
-bool input_changed_while_read() {
-    return mapped_input_shrank != 0;
-}
-
-int read_definitions() {
-    return read_definitions_from(read_standard_input());
+Definitions read_definitions(const OptionSet& options) {
+    InputBlock block = read_standard_input();
+    Definitions defs = read_definitions_from(std::string_view(block.data, block.size), options);
+    defs.input = std::move(block);
+    return defs;
 }

@@ -3,32 +3,41 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
 #include "defs/defs.h"
+#include "util/util.h"
 
 using namespace std::string_literals;
 
 namespace {
 
-// Sets the two reading options for one test and puts the previous ones back.
+// The options and the definitions of the current case: each read is a run of its own.
+OptionSet options;
+Definitions defs;
+
+// Sets the two reading options for one test.
 struct ReadOptions {
-    OptionSet saved = options;
-    ReadOptions(int read_alias, int read_functions) {
+    ReadOptions(bool read_alias, bool read_functions) {
+        options = OptionSet{};
         options.opt_read_alias = read_alias;
         options.opt_read_functions = read_functions;
     }
-    ~ReadOptions() { options = saved; }
 };
+
+// Reads input as a run would; returns the header form it chose.
+int read_from(std::string_view input) {
+    defs = read_definitions_from(input, options);
+    return defs.brace_style ? 1 : 0;
+}
 
 std::vector<std::string> alias_lines() {
     std::vector<std::string> lines;
-    for (std::string_view line : AliasLines) lines.emplace_back(line);
+    for (std::string_view line : defs.AliasLines) lines.emplace_back(line);
     return lines;
 }
 
 std::vector<std::string> function_names() {
     std::vector<std::string> names;
-    for (const FunctionDef& def : function_table.records) names.emplace_back(def.name);
+    for (const FunctionDef& def : defs.function_table.records) names.emplace_back(def.name);
     return names;
 }
 
@@ -70,7 +79,7 @@ TEST(ReadDefinitions, HeaderTable) {
         {"\0f ()\n"s, {}, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(read_definitions_from(c.line), c.brace) << c.line;
+        EXPECT_EQ(read_from(c.line), c.brace) << c.line;
         EXPECT_EQ(function_names(), c.names) << c.line;
     }
 }
@@ -101,33 +110,33 @@ TEST(ReadDefinitions, Bodies) {
         {"f ()\n" + std::string(600, '\n') + "}\n", std::string(600, '\n') + "}\n", 601},
     };
     for (const Case& c : cases) {
-        read_definitions_from(c.input);
-        ASSERT_EQ(function_table.records.size(), 1u) << c.input;
-        EXPECT_EQ(function_table.records[0].body, c.body) << c.input;
-        EXPECT_EQ(body_line_count(function_table.records[0]), c.line_count) << c.input;
+        read_from(c.input);
+        ASSERT_EQ(defs.function_table.records.size(), 1u) << c.input;
+        EXPECT_EQ(defs.function_table.records[0].body, c.body) << c.input;
+        EXPECT_EQ(body_line_count(defs.function_table.records[0]), c.line_count) << c.input;
     }
 }
 
 TEST(ReadDefinitions, BraceStyleHoldsForTheWholeRunAndEachCallStartsAfresh) {
     ReadOptions read(1, 1);
-    EXPECT_EQ(read_definitions_from("g ()\n{\n}\nf () {\n}\nh ()\n{\n}\n"), 1);
-    EXPECT_EQ(brace_style, 1);
+    EXPECT_EQ(read_from("g ()\n{\n}\nf () {\n}\nh ()\n{\n}\n"), 1);
+    EXPECT_TRUE(defs.brace_style);
     EXPECT_EQ(function_names(), (std::vector<std::string>{"g", "f", "h"}));
-    EXPECT_EQ(read_definitions_from("alias a=b\n"), 0);
-    EXPECT_EQ(brace_style, 0);
-    EXPECT_TRUE(function_table.records.empty());
+    EXPECT_EQ(read_from("alias a=b\n"), 0);
+    EXPECT_FALSE(defs.brace_style);
+    EXPECT_TRUE(defs.function_table.records.empty());
     EXPECT_EQ(alias_lines(), (std::vector<std::string>{"alias a=b\n"}));
-    EXPECT_EQ(read_definitions_from(""), 0);
+    EXPECT_EQ(read_from(""), 0);
     EXPECT_TRUE(alias_lines().empty());
 }
 
 TEST(ReadDefinitions, SameNameTwiceKeepsBothAndFindsTheFirst) {
     ReadOptions read(0, 1);
-    read_definitions_from("f ()\n{ one\n}\nf ()\n{ two\n}\n");
-    ASSERT_EQ(function_table.records.size(), 2u);
-    ASSERT_NE(find_function("f"), nullptr);
-    EXPECT_EQ(find_function("f")->body, "{ one\n}\n");
-    EXPECT_EQ(find_function("F"), nullptr);
+    read_from("f ()\n{ one\n}\nf ()\n{ two\n}\n");
+    ASSERT_EQ(defs.function_table.records.size(), 2u);
+    ASSERT_NE(find_function(defs.function_table, "f"), nullptr);
+    EXPECT_EQ(find_function(defs.function_table, "f")->body, "{ one\n}\n");
+    EXPECT_EQ(find_function(defs.function_table, "F"), nullptr);
 }
 
 // The first lookups scan the records and later ones go through the index: both find the first
@@ -138,19 +147,19 @@ TEST(ReadDefinitions, LookupsBeforeAndAfterTheIndexAgree) {
     for (int i = 0; i < 100; ++i)
         listing += "f" + std::to_string(i) + " ()\n{ " + std::to_string(i) + "\n}\n";
     listing += "f7 ()\n{ again\n}\n ()\n{ empty\n}\n";
-    read_definitions_from(listing);
+    read_from(listing);
     for (int round = 0; round < 3; ++round) {
         for (int i = 0; i < 100; i += 7) {
-            const FunctionDef* def = find_function("f" + std::to_string(i));
+            const FunctionDef* def = find_function(defs.function_table, "f" + std::to_string(i));
             ASSERT_NE(def, nullptr) << i;
             EXPECT_EQ(def->body, "{ " + std::to_string(i) + "\n}\n") << i;
         }
-        EXPECT_EQ(find_function("f100"), nullptr);
-        EXPECT_EQ(find_function("f"), nullptr);
-        ASSERT_NE(find_function(""), nullptr);
-        EXPECT_EQ(find_function("")->body, "{ empty\n}\n");
+        EXPECT_EQ(find_function(defs.function_table, "f100"), nullptr);
+        EXPECT_EQ(find_function(defs.function_table, "f"), nullptr);
+        ASSERT_NE(find_function(defs.function_table, ""), nullptr);
+        EXPECT_EQ(find_function(defs.function_table, "")->body, "{ empty\n}\n");
     }
-    EXPECT_FALSE(function_table.first_by_name.empty());
+    EXPECT_FALSE(defs.function_table.first_by_name.empty());
 }
 
 TEST(ReadDefinitions, AliasLineTable) {
@@ -171,7 +180,7 @@ TEST(ReadDefinitions, AliasLineTable) {
     };
     for (const Case& c : cases) {
         ReadOptions read(c.read_alias, c.read_functions);
-        read_definitions_from(c.input);
+        read_from(c.input);
         EXPECT_EQ(alias_lines(), c.lines) << c.read_alias << c.read_functions << c.input;
     }
 }

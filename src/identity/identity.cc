@@ -3,21 +3,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
-UserRecord user_record;
+ProcessIds refresh_ids() {
+    return {getuid(), geteuid(), getgid(), getegid()};
+}
 
-int refresh_ids() {
-    uid_t uid = getuid();
-    if (uid != user_record.uid) {
-        user_record.loaded = false;
-        user_record.name.clear();
-        user_record.shell.clear();
-        user_record.home.clear();
-    }
-    user_record.uid = uid;
-    user_record.gid = getgid();
-    user_record.euid = geteuid();
-    user_record.egid = getegid();
-    return user_record.uid != user_record.euid || user_record.gid != user_record.egid;
+bool ids_differ(const ProcessIds& ids) {
+    return ids.uid != ids.euid || ids.gid != ids.egid;
 }
 
 // Some NSS modules hand out entries without a name or home directory; those count as empty.
@@ -25,27 +16,21 @@ static const char* text_or_empty(const char* text) {
     return text != nullptr ? text : "";
 }
 
-static void set_texts(std::string_view name, std::string_view shell, std::string_view home) {
-    user_record.name = name;
-    user_record.shell = shell;
-    user_record.home = home;
-    user_record.loaded = true;
-}
-
-void load_user_record() {
-    const struct passwd* entry = getpwuid(user_record.uid);
-    if (entry != nullptr) {
+UserRecord load_user_record() {
+    UserRecord record{refresh_ids(), "I have no name!", "/bin/sh", "/"};
+    // The entry lives in storage that the next lookup overwrites: the texts are copied out
+    // before the database is closed.
+    if (const struct passwd* entry = getpwuid(record.ids.uid); entry != nullptr) {
         bool has_shell = entry->pw_shell != nullptr && entry->pw_shell[0] != '\0';
+        record.name = text_or_empty(entry->pw_name);
+        if (has_shell) record.shell = entry->pw_shell;
         // An empty home stays empty: it is not replaced by "/".
-        set_texts(text_or_empty(entry->pw_name), has_shell ? entry->pw_shell : "/bin/sh",
-                  text_or_empty(entry->pw_dir));
-    } else {
-        set_texts("I have no name!", "/bin/sh", "/");
+        record.home = text_or_empty(entry->pw_dir);
     }
     endpwent();
+    return record;
 }
 
-const char* user_home() {
-    if (!user_record.loaded) load_user_record();
-    return user_record.home.c_str();
+std::string user_home() {
+    return load_user_record().home;
 }

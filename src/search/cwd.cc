@@ -4,30 +4,31 @@
 #include <cstring>
 
 #include "search/search.h"
-#include "util/util.h"
 
-PathPrefix CwdPrefix;
-
-static const char cwd_failure[] = "Can't get current working directory\n";
+[[noreturn]] static void no_cwd() {
+    fatal(Prefix::none, "Can't get current working directory\n");
+}
 
 // getcwd fails for a deleted or unreachable directory, or one longer than the buffer; the
 // shell's PWD stands in then, as long as it is absolute. Whether PWD names the working
 // directory cannot be checked without getcwd, so it is taken on trust.
-void load_cwd() {
-    if (CwdPrefix.length != 0) return;
-    char* text = CwdPrefix.text;
-    if (getcwd(text, sizeof CwdPrefix.text) == nullptr) {
+const PathPrefix& load_cwd(RunContext& run) {
+    PathPrefix& cwd = run.CwdPrefix;
+    if (cwd.length != 0) return cwd;
+    char* text = cwd.text;
+    if (getcwd(text, sizeof cwd.text) == nullptr) {
         const char* pwd = getenv("PWD");
-        if (pwd == nullptr || strlen(pwd) >= sizeof CwdPrefix.text) fatal(cwd_failure);
+        if (pwd == nullptr || strlen(pwd) >= sizeof cwd.text) no_cwd();
         strcpy(text, pwd);
     }
-    if (text[0] != '/') fatal(cwd_failure);
+    if (text[0] != '/') no_cwd();
     size_t length = strlen(text);
     if (text[length - 1] != '/') {
-        // 1023 bytes leave no room for the '/' and its NUL.
-        if (length + 1 >= sizeof CwdPrefix.text) fatal(cwd_failure);
+        // path_buffer_size - 1 bytes leave no room for the '/' and its NUL.
+        if (length + 1 >= sizeof cwd.text) no_cwd();
         text[length++] = '/';
         text[length] = '\0';
     }
-    CwdPrefix.length = length;
+    cwd.length = length;
+    return cwd;
 }

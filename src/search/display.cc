@@ -1,28 +1,28 @@
 #include <cstring>
 
 #include "search/search.h"
-#include "util/util.h"
 
-char ResultPath[1024];
-
-static bool lies_under(const PathPrefix& prefix) {
-    return strncmp(ResultPath, prefix.text, prefix.length) == 0;
+static bool lies_under(const Match& match, const PathPrefix& prefix) {
+    return strncmp(match.ResultPath, prefix.text, prefix.length) == 0;
 }
 
-int show_result(int indent) {
-    bool under_home = (options.opt_skip_tilde || options.opt_show_tilde) && lies_under(HomePrefix);
-    if (options.opt_skip_tilde && under_home) return 0;
-    if (indent) fputc('\t', out);
-    // fputs and an inline putc rather than fprintf: no format to interpret for every result.
-    if (options.opt_show_dot && via_dot_entry && CwdPrefix.length != 0 && lies_under(CwdPrefix)) {
-        fputs("./", out);
-        fputs(ResultPath + CwdPrefix.length, out);
+bool show_result(RunContext& run, const Match& match, int indent) {
+    const OptionSet& options = run.options;
+    const PathPrefix& home = run.HomePrefix;
+    const PathPrefix& cwd = run.CwdPrefix;
+    bool under_home = (options.opt_skip_tilde || options.opt_show_tilde) && lies_under(match, home);
+    if (options.opt_skip_tilde && under_home) return false;
+    if (indent) put_char(run.out, '\t');
+    const char* path = match.ResultPath;
+    if (options.opt_show_dot && match.via_dot_entry && cwd.length != 0 && lies_under(match, cwd)) {
+        put_text(run.out, "./");
+        put_text(run.out, path + cwd.length);
     } else if (options.opt_show_tilde && under_home) {
-        fputs("~/", out);
-        fputs(ResultPath + HomePrefix.length, out);
+        put_text(run.out, "~/");
+        put_text(run.out, path + home.length);
     } else {
-        fputs(ResultPath, out);
+        put_text(run.out, path);
     }
-    putc_unlocked('\n', out);
-    return 1;
+    put_char(run.out, '\n');
+    return true;
 }

@@ -1,7 +1,6 @@
 #include <cstring>
 
 #include "search/search.h"
-#include "util/util.h"
 
 // Leaves position just after the third '/' counted backwards from the one at end - 1 (that one
 // included): the start of the component before the "..". False when the start of the buffer
@@ -34,7 +33,8 @@ static size_t plain_length(const char* candidate) {
 // when the '/' that ends them arrives. A final "." or ".." would stay, but a match always ends
 // in the command's own name. Most candidates have neither, and their plain start goes across
 // in one copy.
-bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[1024]) {
+bool normalise_path(const char* candidate, const PathPrefix& cwd,
+                    char (&result)[path_buffer_size]) {
     size_t w = 0;
     bool slash_before = false;
     if (candidate[0] != '/') {
@@ -80,7 +80,9 @@ bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)
     }
 }
 
-void build_full_path(const char* candidate) {
-    if (candidate[0] != '/') load_cwd();
-    if (!normalise_path(candidate, CwdPrefix, ResultPath)) fatal("Can't create full path\n");
+void build_full_path(RunContext& run, const char* candidate, Match& match) {
+    // An absolute candidate never reads the working directory, so it is not loaded for one.
+    const PathPrefix& cwd = candidate[0] != '/' ? load_cwd(run) : run.CwdPrefix;
+    if (!normalise_path(candidate, cwd, match.ResultPath))
+        fatal(Prefix::none, "Can't create full path\n");
 }

@@ -6,32 +6,36 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli.h"
+#include "tilde/tilde.h"
+#include "util/util.h"
+
+// What one run knows, built by the driver and handed down to every stage.
+struct RunContext {
+    OptionSet options;
+    const char* path_list = nullptr;  // PATH as read at start: null when unset, maybe empty
+    PathPrefix HomePrefix;            // filled at start-up under --show-tilde or --skip-tilde
+    PathPrefix CwdPrefix;             // loaded on first need (load_cwd)
+    TildeHomes homes;                 // the homes that tilde entries named so far
+    Output out;
+};
 
 // Answer of probe_file about one path.
 using ProbeBits = unsigned;
 inline constexpr ProbeBits PROBE_EXISTS = 0x01;  // stat succeeded
 inline constexpr ProbeBits PROBE_EXEC = 0x02;    // not a directory, executable by effective ids
 inline constexpr ProbeBits PROBE_DIR = 0x10;     // a directory
-inline constexpr ProbeBits PROBE_READ = 0x40;    // not a directory, readable by effective ids
 
-// What the latest lookup leaves behind: whether its name had a '/', that name's directory part
-// for the failure line, and whether the entry that reached the probe began with '.'.
-extern int name_has_slash;
-extern std::string slash_dir;
-extern int via_dot_entry;
+// One match, normalised, with what its display needs to know.
+struct Match {
+    char ResultPath[path_buffer_size];
+    bool via_dot_entry = false;  // the entry that reached the probe began with '.'
+};
 
-// The working directory as a prefix ending in '/'; length 0 until loaded.
-extern PathPrefix CwdPrefix;
-
-// The normalised full path of the latest match.
-extern char ResultPath[1024];
-
-// stat and effective-id access tests of path (following symbolic links).
+// stat and effective-id access test of path (following symbolic links).
 ProbeBits probe_file(const char* path);
 
-// 1 when text contains a '/'.
-int contains_slash(std::string_view text);
+// True when text contains a '/'.
+bool contains_slash(std::string_view text);
 
 // The next entry of list at entry_pos into entry, advancing entry_pos; false when the list is
 // absent or exhausted. An empty element yields ".". entry_pos starts at 0 and is changed only by
@@ -44,21 +48,22 @@ std::string join_dir_name(std::string_view dir, std::string_view name);
 // The same into joined, reusing its storage.
 void join_dir_name(std::string_view dir, std::string_view name, std::string& joined);
 
-// Searches name along path_list (or in its own directory when it has a '/') and prints each
-// match; returns 1 when at least one line was printed. indent 1 puts a tab before each line.
-int lookup_command(int indent, const char* name, const char* path_list);
+// Searches name along the run's PATH (or in its own directory when it has a '/') and prints
+// each match; indent 1 puts a tab before each line.
+LookupResult lookup_command(RunContext& run, int indent, const char* name);
 
-// Fills CwdPrefix from getcwd, or from an absolute PWD; ends the run with 255 when neither works.
-void load_cwd();
+// The run's working directory as a prefix: loads CwdPrefix from getcwd, or from an absolute
+// PWD, on first use; ends the run with 255 when neither works.
+const PathPrefix& load_cwd(RunContext& run);
 
 // Normalises candidate into result against cwd (used only when candidate is relative); false
-// when the result does not fit in 1024 bytes.
-bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[1024]);
+// when the result does not fit in path_buffer_size bytes.
+bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[path_buffer_size]);
 
-// normalise_path of candidate into ResultPath, loading CwdPrefix first for a relative
+// normalise_path of candidate into match, loading the working directory first for a relative
 // candidate; ends the run with "Can't create full path\n" and 255 when it does not fit.
-void build_full_path(const char* candidate);
+void build_full_path(RunContext& run, const char* candidate, Match& match);
 
-// Prints ResultPath in the dot, tilde or plain form and returns 1, or returns 0 when
+// Prints match in the dot, tilde or plain form and returns true, or returns false when
 // --skip-tilde discards it.
-int show_result(int indent);
+bool show_result(RunContext& run, const Match& match, int indent);

@@ -42,7 +42,7 @@ static size_t word_end(std::string_view text, size_t start) {
     return i;
 }
 
-std::string expand_tildes(std::string_view text) {
+std::string expand_tildes(std::string_view text, TildeHomes& homes) {
     std::string expanded;
     size_t cursor = 0;
     while (cursor < text.size()) {
@@ -53,33 +53,40 @@ std::string expand_tildes(std::string_view text) {
         }
         expanded.append(text.substr(cursor, start - cursor));
         cursor = word_end(text, start);
-        expanded.append(expand_tilde_prefix(text.substr(start, cursor - start)));
+        expanded.append(expand_tilde_prefix(text.substr(start, cursor - start), homes));
     }
     return expanded;
 }
 
 // "~" and "~/..." name the current user's home: HOME when it is set (even when empty), the
 // password database's home of the real user otherwise.
-static std::string expand_own_home(std::string_view word) {
-    const char* home = getenv("HOME");
-    return join_prefix_rest(home != nullptr ? home : user_home(), word, 1);
+static std::string expand_own_home(std::string_view word, TildeHomes& homes) {
+    if (const char* home = getenv("HOME"); home != nullptr) return join_prefix_rest(home, word, 1);
+    if (!homes.own) homes.own = user_home();
+    return join_prefix_rest(homes.own->c_str(), word, 1);
 }
 
-std::string expand_tilde_prefix(std::string_view word) {
+// The home of user from the password database, or none when it has no such user. The entry
+// lives in storage that the next lookup overwrites: its home is copied out before the database
+// is closed. Some NSS modules leave pw_dir null; that counts as empty.
+static std::optional<std::string> home_of(const std::string& user) {
+    std::optional<std::string> home;
+    if (const struct passwd* entry = getpwnam(user.c_str()); entry != nullptr)
+        home = entry->pw_dir != nullptr ? entry->pw_dir : "";
+    endpwent();
+    return home;
+}
+
+std::string expand_tilde_prefix(std::string_view word, TildeHomes& homes) {
     if (word.empty() || word[0] != '~') return std::string(word);
-    if (word.size() == 1 || word[1] == '/') return expand_own_home(word);
+    if (word.size() == 1 || word[1] == '/') return expand_own_home(word, homes);
 
     size_t name_end = std::min(word.find('/'), word.size());
     std::string name(word.substr(1, name_end - 1));
-    std::string expansion;
-    // The entry lives in storage that the next lookup overwrites: its home is copied out
-    // before the database is closed. Some NSS modules leave pw_dir null; that counts as empty.
-    if (const struct passwd* entry = getpwnam(name.c_str()); entry != nullptr)
-        expansion = join_prefix_rest(entry->pw_dir, word, 1 + name.size());
-    else
-        expansion = word;
-    endpwent();
-    return expansion;
+    auto known = homes.users.find(name);
+    if (known == homes.users.end()) known = homes.users.emplace(name, home_of(name)).first;
+    if (!known->second) return std::string(word);
+    return join_prefix_rest(known->second->c_str(), word, 1 + name.size());
 }
 
 std::string join_prefix_rest(const char* prefix, std::string_view text, size_t skip) {

@@ -38,9 +38,11 @@ struct Case {
     std::string expanded;
 };
 
+// One run: each home is looked up once for all the cases.
 void expect_expansions(const std::vector<Case>& cases) {
+    TildeHomes homes;
     for (const Case& c : cases)
-        EXPECT_EQ(expand_tildes(c.input), c.expanded) << "input: " << c.input;
+        EXPECT_EQ(expand_tildes(c.input, homes), c.expanded) << "input: " << c.input;
 }
 
 }  // namespace
@@ -77,14 +79,15 @@ TEST(ExpandTildes, EmptyHome) {
 TEST(ExpandTildes, LongExpansions) {
     std::string long_home = "/" + std::string(100, 'h');
     HomeVariable home(long_home);
-    EXPECT_EQ(expand_tildes("~"), long_home);
+    TildeHomes homes_;
+    EXPECT_EQ(expand_tildes("~", homes_), long_home);
     std::string input = "~/a ~/b\t~/c";
     std::string expected = long_home + "/a " + long_home + "/b\t" + long_home + "/c";
     for (int i = 0; i < 200; ++i) {
         input += " ~/x" + std::to_string(i);
         expected += " " + long_home + "/x" + std::to_string(i);
     }
-    EXPECT_EQ(expand_tildes(input), expected);
+    EXPECT_EQ(expand_tildes(input, homes_), expected);
 }
 
 TEST(JoinPrefixRest, Table) {
@@ -114,9 +117,8 @@ class TildeNss : public NssTest {
     void SetUp() override {
         NssTest::SetUp();
         if (IsSkipped()) return;
-        user_record = UserRecord{};
-        refresh_ids();
     }
+    TildeHomes homes_;  // one run's: the first case of each fixture starts it afresh
     const std::string users_ =
         "svc:x:60001:60001::/home/svc:/bin/sh\n"
         "nohome:x:60002:60002:::/bin/sh\n";
@@ -143,28 +145,30 @@ TEST_F(TildeNss, NamedUsers) {
 TEST_F(TildeNss, ExpandTildePrefixTakesWholeWords) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_));
     HomeVariable home("/home/u");
-    EXPECT_EQ(expand_tilde_prefix("~svc/bin/x"), "/home/svc/bin/x");
-    EXPECT_EQ(expand_tilde_prefix("~/bin"), "/home/u/bin");
-    EXPECT_EQ(expand_tilde_prefix("~nosuch/bin"), "~nosuch/bin");
-    EXPECT_EQ(expand_tilde_prefix("svc"), "svc");
-    EXPECT_EQ(expand_tilde_prefix(""), "");
+    EXPECT_EQ(expand_tilde_prefix("~svc/bin/x", homes_), "/home/svc/bin/x");
+    EXPECT_EQ(expand_tilde_prefix("~/bin", homes_), "/home/u/bin");
+    EXPECT_EQ(expand_tilde_prefix("~nosuch/bin", homes_), "~nosuch/bin");
+    EXPECT_EQ(expand_tilde_prefix("svc", homes_), "svc");
+    EXPECT_EQ(expand_tilde_prefix("", homes_), "");
 }
 
 TEST_F(TildeNss, HomeUnsetUsesTheRealUsersEntry) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + "me:x:" + real_ids() + "::/home/me:/bin/sh\n"));
     HomeVariable home(std::nullopt);
-    EXPECT_EQ(expand_tildes("~/a ~/b\t~"), "/home/me/a /home/me/b\t/home/me");
+    EXPECT_EQ(expand_tildes("~/a ~/b\t~ ~svc", homes_),
+              "/home/me/a /home/me/b\t/home/me /home/svc");
 
-    // Loaded once: a changed database does not show until another real user comes along.
-    ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + "me:x:" + real_ids() + "::/moved:/bin/sh\n"));
-    EXPECT_EQ(expand_tildes("~/bin"), "/home/me/bin");
-    EXPECT_EQ(expand_tildes("~svc"), "/home/svc");  // named users are looked up each time
+    // Each home is looked up once per run: a database changed since does not show.
+    ASSERT_NO_FATAL_FAILURE(write_passwd("me:x:" + real_ids() + "::/moved:/bin/sh\n"));
+    EXPECT_EQ(expand_tildes("~/bin ~svc", homes_), "/home/me/bin /home/svc");
+    TildeHomes next_run;
+    EXPECT_EQ(expand_tildes("~/bin ~svc", next_run), "/moved/bin ~svc");
 }
 
 TEST_F(TildeNss, HomeUnsetWithoutEntryIsRoot) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_));
     if (getuid() == 60001 || getuid() == 60002) GTEST_SKIP() << "the real user has an entry";
     HomeVariable home(std::nullopt);
-    EXPECT_EQ(expand_tildes("~/bin"), "//bin");
-    EXPECT_EQ(expand_tildes("~"), "/");
+    EXPECT_EQ(expand_tildes("~/bin", homes_), "//bin");
+    EXPECT_EQ(expand_tildes("~", homes_), "/");
 }
