@@ -54,6 +54,7 @@ bool handle_command(RunContext& run, Definitions& defs, const char* command) {
     bool shown = false;
     if (run.options.opt_read_functions && strchr(command, '/') == nullptr)
         shown = show_function(run, defs, 0, command);
+    if (run.options.opt_explain) explain_unsearched_path(run, command, shown);
     LookupResult result;
     if (is_set(run.path_list) && (!shown || run.options.opt_all))
         result = lookup_command(run, 0, command);
@@ -127,7 +128,10 @@ int driver_main(int argc, char** argv) {
     install_out_of_memory_handler();
     int first_command = 1;
     if (!prepare(run, argc, argv, first_command)) return flushed_status(run.out, 0);
+    // The audit counts towards the status like a missing COMMAND; on its own it is the run.
+    int failures = run.options.opt_check_path ? check_path(run) : 0;
     if (argc <= first_command) {
+        if (run.options.opt_check_path) return flushed_status(run.out, failures);
         write_usage(stderr);
         return flushed_status(run.out, 255);
     }
@@ -136,7 +140,6 @@ int driver_main(int argc, char** argv) {
     Definitions defs;
     if (run.options.opt_read_alias || run.options.opt_read_functions)
         read_stdin_definitions(run, defs, commands);
-    int failures = 0;
     for (const char* command : commands.entries) {
         if (command == nullptr) continue;  // struck by the alias stage
         if (!handle_command(run, defs, command) && failures < max_failure_status) ++failures;

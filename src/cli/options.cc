@@ -6,7 +6,7 @@
 OptionSet options;
 int tty_cutoff = 0;
 
-// The ten long options without a short form return codes above any byte; --all and
+// The twelve long options without a short form return codes above any byte; --all and
 // --read-alias return their letters instead, so that they take the same path as -a and -i.
 enum : int {
     CODE_VERSION = 256,
@@ -19,6 +19,8 @@ enum : int {
     CODE_SHOW_TILDE,
     CODE_TTY_ONLY,
     CODE_HELP,
+    CODE_EXPLAIN,
+    CODE_CHECK_PATH,
 };
 
 // clang-format off
@@ -35,6 +37,8 @@ static const struct option long_options[] = {
     {"skip-alias",     no_argument, nullptr, CODE_SKIP_ALIAS},
     {"read-functions", no_argument, nullptr, CODE_READ_FUNCTIONS},
     {"skip-functions", no_argument, nullptr, CODE_SKIP_FUNCTIONS},
+    {"explain",        no_argument, nullptr, CODE_EXPLAIN},
+    {"check-path",     no_argument, nullptr, CODE_CHECK_PATH},
     {nullptr,          0,           nullptr, 0},
 };
 // clang-format on
@@ -92,6 +96,13 @@ bool act_on(int code, ParseState& state) {
             break;
         case CODE_SKIP_FUNCTIONS:
             options.opt_skip_functions = true;
+            break;
+        // Neither says anything about results, so --tty-only leaves them alone.
+        case CODE_EXPLAIN:
+            options.opt_explain = true;
+            break;
+        case CODE_CHECK_PATH:
+            options.opt_check_path = true;
             break;
         default:
             break;  // getopt_long has written its diagnostic; the option is ignored

@@ -1,7 +1,8 @@
 #include "cli/cli.h"
 #include "util/util.h"
 
-// Byte for byte what users and scripts have seen since the first release.
+// Byte for byte what users and scripts have seen since the first release, with the lines of
+// the two audit options added after the others.
 static const char usage_text[] =
     "Write the full path of COMMAND(s) to standard output.\n\n"
     "  --version, -[vV] Print version and exit successfully.\n"
@@ -15,7 +16,9 @@ static const char usage_text[] =
     "  --read-alias, -i Read list of aliases from stdin.\n"
     "  --skip-alias     Ignore option --read-alias; don't read stdin.\n"
     "  --read-functions Read shell functions from stdin.\n"
-    "  --skip-functions Ignore option --read-functions; don't read stdin.\n\n"
+    "  --skip-functions Ignore option --read-functions; don't read stdin.\n"
+    "  --explain        Explain on stderr why each candidate was taken or passed over.\n"
+    "  --check-path     Check PATH for missing, duplicate and unsafe directories.\n\n"
     "Recommended use is to write the output of (alias; declare -f) to standard\n"
     "input, so that trakko can show aliases and shell functions. See trakko(1) for\n"
     "examples.\n\n"

@@ -66,6 +66,7 @@ static void resolve_word(RunContext& run, Definitions& defs, std::string_view wo
     bool shown = false;
     if (run.options.opt_read_functions && text.find('/') == std::string::npos)
         shown = show_function(run, defs, 1, text);
+    if (run.options.opt_explain) explain_unsearched_path(run, text, shown);
     if (shown && !run.options.opt_all) return;
     if (run.path_list != nullptr && *run.path_list != '\0') lookup_command(run, 1, text.c_str());
 }
@@ -77,6 +78,7 @@ void resolve_alias_line(RunContext& run, Definitions& defs, std::string_view lin
     size_t matched = first_unstruck(commands, parts.name);
     if (matched == std::string_view::npos) return;
 
+    if (run.options.opt_explain) explain_line(run, parts.name, "alias", "shown from the listing");
     put_text(run.out, line);
     if (!run.options.opt_all) commands.entries[matched] = nullptr;
     std::string_view word;

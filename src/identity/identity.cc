@@ -1,5 +1,6 @@
 #include "identity/identity.h"
 
+#include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -33,4 +34,26 @@ UserRecord load_user_record() {
 
 std::string user_home() {
     return load_user_record().home;
+}
+
+// The entries live in storage that the next lookup overwrites: each name is copied out before
+// the database is closed.
+const std::string& user_name(IdNames& names, uid_t uid) {
+    auto [known, added] = names.users.try_emplace(uid);
+    if (!added) return known->second;
+    const struct passwd* entry = getpwuid(uid);
+    known->second =
+        entry != nullptr && entry->pw_name != nullptr ? entry->pw_name : std::to_string(uid);
+    endpwent();
+    return known->second;
+}
+
+const std::string& group_name(IdNames& names, gid_t gid) {
+    auto [known, added] = names.groups.try_emplace(gid);
+    if (!added) return known->second;
+    const struct group* entry = getgrgid(gid);
+    known->second =
+        entry != nullptr && entry->gr_name != nullptr ? entry->gr_name : std::to_string(gid);
+    endgrent();
+    return known->second;
 }

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <unordered_map>
 
 // The real and effective ids of the process.
 struct ProcessIds {
@@ -33,3 +34,15 @@ UserRecord load_user_record();
 
 // The real user's home directory, from the password database as it is now.
 std::string user_home();
+
+// The names of owners and groups met during one run, each id looked up once.
+struct IdNames {
+    std::unordered_map<uid_t, std::string> users;
+    std::unordered_map<gid_t, std::string> groups;
+};
+
+// The name of the user uid, or its number when the password database has none.
+const std::string& user_name(IdNames& names, uid_t uid);
+
+// The name of the group gid, or its number when the group database has none.
+const std::string& group_name(IdNames& names, gid_t gid);

@@ -2,19 +2,17 @@
 
 #include "search/search.h"
 
-static bool lies_under(const Match& match, const PathPrefix& prefix) {
-    return strncmp(match.ResultPath, prefix.text, prefix.length) == 0;
-}
-
 bool show_result(RunContext& run, const Match& match, int indent) {
     const OptionSet& options = run.options;
     const PathPrefix& home = run.HomePrefix;
     const PathPrefix& cwd = run.CwdPrefix;
-    bool under_home = (options.opt_skip_tilde || options.opt_show_tilde) && lies_under(match, home);
+    bool under_home =
+        (options.opt_skip_tilde || options.opt_show_tilde) && lies_under(match.ResultPath, home);
     if (options.opt_skip_tilde && under_home) return false;
     if (indent) put_char(run.out, '\t');
     const char* path = match.ResultPath;
-    if (options.opt_show_dot && match.via_dot_entry && cwd.length != 0 && lies_under(match, cwd)) {
+    if (options.opt_show_dot && match.via_dot_entry && cwd.length != 0 &&
+        lies_under(match.ResultPath, cwd)) {
         put_text(run.out, "./");
         put_text(run.out, path + cwd.length);
     } else if (options.opt_show_tilde && under_home) {

@@ -3,10 +3,7 @@
 #include "search/search.h"
 #include "tilde/tilde.h"
 
-namespace {
-
-// The directory part of a name with a '/': relative names get "./" in front unless they begin
-// with '.', '/' or '~'.
+// Relative names get "./" in front unless they begin with '.', '/' or '~'.
 std::string slash_dir_of(const char* name) {
     std::string dir = name[0] == '.' || name[0] == '/' || name[0] == '~' ? std::string(name)
                                                                          : std::string("./") + name;
@@ -15,6 +12,8 @@ std::string slash_dir_of(const char* name) {
     if (dir.empty()) dir = "/";
     return dir;
 }
+
+namespace {
 
 // Expands and filters one entry; false when the entry is skipped.
 bool prepare_entry(RunContext& run, std::string& entry) {
@@ -44,6 +43,7 @@ bool try_entry(RunContext& run, int indent, std::string& entry, std::string_view
 }  // namespace
 
 LookupResult lookup_command(RunContext& run, int indent, const char* name) {
+    if (run.options.opt_explain) return explain_lookup(run, indent, name);
     LookupResult result;
     std::string entry, candidate;
     if (contains_slash(name)) {

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "identity/identity.h"
 #include "tilde/tilde.h"
 #include "util/util.h"
+
+struct stat;
 
 // What one run knows, built by the driver and handed down to every stage.
 struct RunContext {
@@ -48,9 +52,15 @@ std::string join_dir_name(std::string_view dir, std::string_view name);
 // The same into joined, reusing its storage.
 void join_dir_name(std::string_view dir, std::string_view name, std::string& joined);
 
+// The directory part of a name with a '/', the one directory that such a name is tried in.
+std::string slash_dir_of(const char* name);
+
 // Searches name along the run's PATH (or in its own directory when it has a '/') and prints
 // each match; indent 1 puts a tab before each line.
 LookupResult lookup_command(RunContext& run, int indent, const char* name);
+
+// Fills cwd from getcwd, or from an absolute PWD; false when neither works.
+bool fill_cwd(PathPrefix& cwd);
 
 // The run's working directory as a prefix: loads CwdPrefix from getcwd, or from an absolute
 // PWD, on first use; ends the run with 255 when neither works.
@@ -64,6 +74,34 @@ bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)
 // candidate; ends the run with "Can't create full path\n" and 255 when it does not fit.
 void build_full_path(RunContext& run, const char* candidate, Match& match);
 
+// True when path begins with prefix.
+inline bool lies_under(const char* path, const PathPrefix& prefix) {
+    return strncmp(path, prefix.text, prefix.length) == 0;
+}
+
 // Prints match in the dot, tilde or plain form and returns true, or returns false when
 // --skip-tilde discards it.
 bool show_result(RunContext& run, const Match& match, int indent);
+
+// --explain: one line "PROGRAM: COMMAND: WHERE: VERDICT" on standard error for every place a
+// COMMAND is looked for, standard output flushed first so that a terminal shows both in order.
+
+// Writes one such line.
+void explain_line(RunContext& run, std::string_view command, std::string_view where,
+                  std::string_view verdict);
+
+// The line about PATH when the lookup of command does not search it: a shown function came
+// first (function_shown, without --all), or PATH is unset or empty. Nothing otherwise.
+void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown);
+
+// lookup_command under --explain: the same output and result, each candidate explained, and
+// the search carried on past the last printed match to name the copies it shadows.
+LookupResult explain_lookup(RunContext& run, int indent, const char* name);
+
+// "MODE OWNER GROUP" of a file: its mode as the ten characters of ls -l, its owner and group
+// by name, or by number when the database has none.
+std::string mode_owner_group(const struct stat& status, IdNames& names);
+
+// --check-path: writes the audit of PATH to the output and returns the number of entries with
+// a finding that counts, capped at 254 (1 when PATH is unset or empty).
+int check_path(RunContext& run);

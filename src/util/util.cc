@@ -23,6 +23,10 @@ void put_char(Output& output, char byte) {
     if (putc_unlocked(byte, output.stream) == EOF) note_failure(output);
 }
 
+void flush_output(Output& output) {
+    if (fflush(output.stream) != 0) note_failure(output);
+}
+
 static void write_message(Prefix prefix, std::string_view text, int error) {
     if (prefix == Prefix::program) fprintf(stderr, "%s: ", program_name);
     fwrite(text.data(), 1, text.size(), stderr);

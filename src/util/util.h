@@ -30,6 +30,8 @@ struct OptionSet {
     bool opt_skip_tilde = false;      // skip '~' entries and drop results under the home dir
     bool opt_show_dot = false;        // print "./..." for results found through a dot entry
     bool opt_show_tilde = false;      // print "~/..." for results under the home directory
+    bool opt_explain = false;         // say on stderr why each candidate was taken or passed over
+    bool opt_check_path = false;      // audit PATH itself before any lookup
 };
 
 // What one lookup found, for the caller's failure line.
@@ -49,6 +51,10 @@ struct Output {
 // Writes text, or one byte, to output, noting the reason of a first failure.
 void put_text(Output& output, std::string_view text);
 void put_char(Output& output, char byte);
+
+// Flushes output, noting the reason of a first failure: what goes to standard error next then
+// shows after what was written to it.
+void flush_output(Output& output);
 
 // argv[0] exactly as received ("trakko" when the argument vector is empty). Global because the
 // out-of-memory path, reached from operator new deep inside any module, must name the program.
