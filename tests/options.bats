@@ -25,6 +25,8 @@ Write the full path of COMMAND(s) to standard output.
   --skip-alias     Ignore option --read-alias; don't read stdin.
   --read-functions Read shell functions from stdin.
   --skip-functions Ignore option --read-functions; don't read stdin.
+  --explain        Explain on stderr why each candidate was taken or passed over.
+  --check-path     Check PATH for missing, duplicate and unsafe directories.
 
 Recommended use is to write the output of (alias; declare -f) to standard
 input, so that trakko can show aliases and shell functions. See trakko(1) for
@@ -90,6 +92,14 @@ EOT
 
     run --separate-stderr tk PATH="$SANDBOX/d1:$SANDBOX/d2" -- --al x
     [ "$output" = "$(printf '%s\n' "$SANDBOX/d1/x" "$SANDBOX/d2/x")" ]
+
+    # The shortest prefixes of the two audit options, which no older option shares.
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --e x
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [ "$stderr" = "$PROG: x: $SANDBOX/d1/x: match" ]
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --c
+    [ "$output" = "" ]
+    [ "$status" -eq 0 ]
 }
 
 @test "a value given to a switch is refused and the switch ignored" {

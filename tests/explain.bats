@@ -1,0 +1,161 @@
+#!/usr/bin/env bats
+# --explain: a line on stderr for every place a COMMAND is looked for, before the result it
+# explains; standard output and the exit status stay those of the same run without it.
+# shellcheck disable=SC2088 # a quoted '~' is the text the tool prints or is given
+
+load common
+
+setup() {
+    setup_sandbox
+    S=$SANDBOX
+    make_exe a/x b/x home/bin/x
+    mkdir -p dirs/x links loops same plain
+    : >file
+    printf '#!/bin/sh\n' >plain/x && chmod 640 plain/x
+    ln -s nowhere links/x
+    ln -s x loops/x
+    ln -s ../a/x same/x
+    REAL_X=$(realpath a/x)
+}
+teardown() { teardown_sandbox; }
+
+# explains ARG... 4<<EOT: a run of tk ARG... whose stderr must be the lines read from
+# descriptor 4, each after "PROGRAM: " (standard input stays the run's own).
+explains() {
+    run --separate-stderr tk "$@"
+    expected=$(sed "s|^|$PROG: |" <&4)
+    [ "$stderr" = "$expected" ] || { diff <(echo "$expected") <(echo "$stderr"); false; }
+}
+
+@test "every verdict on a candidate, in the order of the search" {
+    local path="$S/none:$S/file:$S/dirs:$S/plain:$S/links:$S/loops:$S/a:$S/same:$S/b"
+    explains PATH="$path" -- --explain x nosuch 4<<EOT
+x: $S/none/x: no such directory
+x: $S/file/x: not a directory
+x: $S/dirs/x: a directory
+x: $S/plain/x: not executable (-rw-r----- $(id -un) $(id -gn))
+x: $S/links/x: dangling symbolic link to nowhere
+x: $S/loops/x: symbolic link loop
+x: $S/a/x: match
+x: $S/same/x: also here, not printed: the same file as the match -> $REAL_X
+x: $S/b/x: also here, not printed: shadowed by the match
+nosuch: $S/none/nosuch: no such directory
+nosuch: $S/file/nosuch: not a directory
+nosuch: $S/dirs/nosuch: no such file
+nosuch: $S/plain/nosuch: no such file
+nosuch: $S/links/nosuch: no such file
+nosuch: $S/loops/nosuch: no such file
+nosuch: $S/a/nosuch: no such file
+nosuch: $S/same/nosuch: no such file
+nosuch: $S/b/nosuch: no such file
+no nosuch in ($path)
+EOT
+    [ "$status" -eq 1 ]
+    [ "$output" = "$S/a/x" ]
+
+    explains PATH="$S/a:$S/same:$S/b" -- --explain --all x 4<<EOT
+x: $S/a/x: match
+x: $S/same/x: match -> $REAL_X
+x: $S/b/x: match
+EOT
+    [ "$output" = "$(printf '%s\n' "$S/a/x" "$S/same/x" "$S/b/x")" ]
+}
+
+@test "relative entries, the skip options and matches dropped under the home directory" {
+    cd a
+    explains PATH=":$S/b:rel" -- --explain x 4<<EOT
+x: ./x: match, through a relative entry: depends on the working directory
+x: $S/b/x: also here, not printed: shadowed by the match
+x: rel/x: no such directory
+EOT
+    explains PATH=":.:$S/b:~/bin:rel" HOME="$S/home" -- --explain --skip-dot x 4<<EOT
+x: .: skipped: relative entry (--skip-dot)
+x: .: skipped: relative entry (--skip-dot)
+x: $S/b/x: match
+x: $S/home/bin/x: also here, not printed: shadowed by the match
+x: rel: skipped: relative entry (--skip-dot)
+EOT
+    # A dropped match, before or after the printed one, is never "also here".
+    explains PATH="~/bin:$S/home/bin:$S/b:$S/home/bin" HOME="$S/home" -- --explain --skip-tilde x 4<<EOT
+x: ~/bin: skipped: tilde entry (--skip-tilde)
+x: $S/home/bin/x: match under the home directory, dropped (--skip-tilde)
+x: $S/b/x: match
+x: $S/home/bin/x: match under the home directory, dropped (--skip-tilde)
+EOT
+    # A name with a slash has one candidate.
+    explains PATH="$S/b" -- --explain ./x ../b/x 4<<EOT
+./x: ./x: match, through a relative entry: depends on the working directory
+../b/x: ../b/x: match, through a relative entry: depends on the working directory
+EOT
+}
+
+@test "stdout and the status are those of the same run without --explain" {
+    cd a
+    mkdir -p "$S/deep"
+    local long=$S/deep
+    while [ ${#long} -lt 1100 ]; do long=$long/dddddddddddddddddddddddddddddddddddddddd; done
+    make_exe "$long/x"
+    local messy=":$S/b:~/bin:rel:$S/same:$S/plain:.:$S/a:$long"
+    local -a cases=(
+        "x" "-a x" "--skip-dot x" "--skip-tilde x" "--skip-tilde -a x" "--show-dot x"
+        "--show-tilde -a x" "nosuch x ./x ../b/x nosuch/x" "--skip-dot ./x $S/b/x"
+    )
+    for args in "${cases[@]}"; do
+        # shellcheck disable=SC2086 # the arguments are separate words
+        run --separate-stderr tk PATH="$messy" HOME="$S/home" -- $args
+        local plain_status=$status plain_output=$output
+        # shellcheck disable=SC2086
+        run --separate-stderr tk PATH="$messy" HOME="$S/home" -- --explain $args
+        [ "$status" -eq "$plain_status" ] || { echo "status, $args"; false; }
+        [ "$output" = "$plain_output" ] || { echo "output, $args"; false; }
+    done
+    # The later candidate over 1023 bytes is probed and named, never normalised: no fatal error.
+    run --separate-stderr tk PATH="$S/b:$long" -- --explain x
+    [ "$status" -eq 0 ]
+    [ "$output" = "$S/b/x" ]
+    [ "${stderr##*$'\n'}" = "$PROG: x: $long/x: also here, not printed: shadowed by the match" ]
+}
+
+@test "each line reaches the terminal just before the result it explains" {
+    run tk PATH="$S/a:$S/none:$S/b" -- --explain -a x nosuch 2>&1
+    [ "$output" = "$PROG: x: $S/a/x: match
+$S/a/x
+$PROG: x: $S/none/x: no such directory
+$PROG: x: $S/b/x: match
+$S/b/x
+$PROG: nosuch: $S/a/nosuch: no such file
+$PROG: nosuch: $S/none/nosuch: no such directory
+$PROG: nosuch: $S/b/nosuch: no such file
+$PROG: no nosuch in ($S/a:$S/none:$S/b)" ]
+}
+
+@test "functions and aliases from the listing, and PATH unset or empty" {
+    printf "alias ll='x -l | y'\nx () \n{ \n  :\n}\n" >listing
+    explains PATH="$S/b" -- --explain --read-functions x <listing 4<<EOT
+x: shell function: shown from the listing
+x: PATH: not searched: the shell function comes first (--all searches it too)
+EOT
+    explains PATH="$S/b" -- --explain --read-functions --all x <listing 4<<EOT
+x: shell function: shown from the listing
+x: $S/b/x: match
+EOT
+    explains PATH="$S/b" -- --explain -i --read-functions ll <listing 4<<EOT
+ll: alias: shown from the listing
+x: shell function: shown from the listing
+x: PATH: not searched: the shell function comes first (--all searches it too)
+y: $S/b/y: no such file
+EOT
+    [ "$output" = "alias ll='x -l | y'"$'\n\tx ()\n\t{ \n\t  :\n\t}' ]
+    head -n 1 listing >aliases
+    explains -- --explain -i ll x <aliases 4<<EOT
+ll: alias: shown from the listing
+x: PATH: unset
+y: PATH: unset
+x: PATH: unset
+no x in ()
+EOT
+    explains PATH= -- --explain x 4<<EOT
+x: PATH: empty
+no x in ()
+EOT
+}
