@@ -55,6 +55,8 @@ complete_bash() {
     [ "$output" = "$(printf '%s\n' --skip-alias --skip-dot --skip-functions --skip-tilde)" ]
     run complete_bash trakko -a --read-f
     [ "$output" = "--read-functions" ]
+    run complete_bash trakko --e
+    [ "$output" = "--explain" ]
 }
 
 @test "bash: other words complete command names: programs, functions and aliases" {
@@ -102,6 +104,8 @@ EOF
     [[ $output == *--skip-alias*--skip-functions* ]]
     [[ $output == *'--skip-dot '*'-- skip relative directories in PATH'* ]]
     run complete_zsh $'trakko --read-f\t' '*trakko --read-functions *'
+    [ "$status" -eq 0 ]
+    run complete_zsh $'trakko --ch\t' '*trakko --check-path *'
     [ "$status" -eq 0 ]
 }
 
