@@ -5,13 +5,18 @@
 #   share/bash-completion/completions/trakko     bash completion (loaded on first use)
 #   share/zsh/vendor-completions/_trakko         zsh completion under /usr (Debian's zsh)
 #   share/zsh/site-functions/_trakko             zsh completion under any other prefix
-#   share/trakko/trakko.bash, trakko.zsh         the shell integration, sourced from rc files
-#   share/doc/trakko/LICENSE, README.md
+#   share/fish/vendor_completions.d/trakko.fish  fish completion (found under /usr and /usr/local)
+#   share/trakko/trakko.{bash,zsh,ksh,fish}      the shell integration, sourced from rc files
+#   share/doc/trakko/copyright                   the licence, in Debian's machine-readable form
+#   share/doc/trakko/changelog.gz, README.md
 include(GNUInstallDirs)
 
 set(TRAKKO_DATADIR ${CMAKE_INSTALL_DATAROOTDIR})
 
-install(TARGETS trakko RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Plain 0755, spelled out: the program must never carry a set-user-id or set-group-id bit.
+install(TARGETS trakko RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                WORLD_READ WORLD_EXECUTE)
 
 # Compressed as Debian policy asks; -n keeps the name and time stamp out, so the package is
 # the same from one build to the next.
@@ -22,7 +27,13 @@ add_custom_command(OUTPUT ${TRAKKO_MAN_GZ}
     DEPENDS ${PROJECT_SOURCE_DIR}/doc/trakko.1
     COMMENT "Compressing the manual page"
     VERBATIM)
-add_custom_target(trakko_man ALL DEPENDS ${TRAKKO_MAN_GZ})
+set(TRAKKO_CHANGELOG_GZ ${PROJECT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${TRAKKO_CHANGELOG_GZ}
+    COMMAND ${GZIP} -9n -c ${PROJECT_SOURCE_DIR}/doc/changelog > ${TRAKKO_CHANGELOG_GZ}
+    DEPENDS ${PROJECT_SOURCE_DIR}/doc/changelog
+    COMMENT "Compressing the changelog"
+    VERBATIM)
+add_custom_target(trakko_man ALL DEPENDS ${TRAKKO_MAN_GZ} ${TRAKKO_CHANGELOG_GZ})
 install(FILES ${TRAKKO_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES completion/trakko DESTINATION ${TRAKKO_DATADIR}/bash-completion/completions)
@@ -40,8 +51,14 @@ install(CODE "
         TYPE FILE FILES \"${PROJECT_SOURCE_DIR}/completion/_trakko\")
 ")
 
-install(FILES share/trakko.bash share/trakko.zsh DESTINATION ${TRAKKO_DATADIR}/trakko)
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# fish reads vendor completions from every share/ of XDG_DATA_DIRS, /usr/local/share included.
+install(FILES completion/trakko.fish DESTINATION ${TRAKKO_DATADIR}/fish/vendor_completions.d)
+
+install(FILES share/trakko.bash share/trakko.zsh share/trakko.ksh share/trakko.fish
+    DESTINATION ${TRAKKO_DATADIR}/trakko)
+# The licence goes in as Debian's copyright file, which holds the MIT text itself: a second
+# copy named LICENSE is one that Debian asks packages not to ship.
+install(FILES doc/copyright ${TRAKKO_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
 
 set(CPACK_GENERATOR DEB)
@@ -55,7 +72,8 @@ trakko tells which program runs for a command name: it walks PATH and
 writes the full path of the first executable match, or of every match
 with --all. Fed the shell's own (alias; declare -f) listing, it also
 shows shell functions and resolves aliases to the programs they run.
-Comes with shell integration and completion for bash and zsh.]])
+Comes with shell integration for bash, zsh, ksh93, mksh and fish, and
+completion for bash, zsh and fish.]])
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
@@ -64,7 +82,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 # The C++ runtime is linked in; dpkg-shlibdeps works out the libc version the binary needs.
-# Without it (no dpkg-dev), any libc6 is claimed rather than none.
+# Without it (no dpkg-dev), any libc6 is claimed rather than none; such a package is for local
+# use only, and lintian in CI checks one built with it.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

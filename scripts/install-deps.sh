@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building trakko and running every test need.
+# Installs the Debian packages that building trakko and running every test need. Works as root
+# on a fresh machine (no sudo there) and through sudo for anyone else.
 set -euo pipefail
 
 packages=(
@@ -7,9 +8,9 @@ packages=(
     libgtest-dev bats                    # unit and command-line tests
     libnss-wrapper                       # a real password database for the tests
     util-linux                           # setpriv (other users) and script (a terminal)
-    bash zsh                             # the shells whose listings trakko reads
+    bash zsh ksh mksh fish               # the shells whose listings trakko reads
     groff-base man-db                    # rendering and finding the manual page
-    dpkg-dev                             # building and checking the Debian package
+    dpkg-dev lintian                     # building and checking the Debian package
     libclang-rt-14-dev                   # libFuzzer and the sanitizer runtimes for clang
     valgrind                             # the memcheck pass over the tests
 )
@@ -19,7 +20,10 @@ for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ "${#missing[@]}" -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    echo "installing: ${missing[*]}"
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -138,9 +138,15 @@ deep_dir() {
     run --separate-stderr tk PATH=. PWD="$deep" -- x
     [ "$status" -eq 255 ]
     [ "$stderr" = "Can't get current working directory" ]
+    # PWD must name this very directory: a made-up one would show another file's path.
     run --separate-stderr tk PATH=. PWD=/p -- x
+    [ "$status" -eq 255 ]
+    [ "$output" = "" ]
+    [ "$stderr" = "Can't get current working directory" ]
+    ln -s "$deep" "$SANDBOX/short"
+    run --separate-stderr tk PATH=. PWD="$SANDBOX/short" -- x
     [ "$status" -eq 0 ]
-    [ "$output" = "/p/x" ]
+    [ "$output" = "$SANDBOX/short/x" ]
 }
 
 @test "a directory beyond what stat accepts is searched and not found" {

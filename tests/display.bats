@@ -80,9 +80,10 @@ as_nobody() {
     mkdir -p "$deep"
     make_exe "$deep/y"
     cd "$deep"
-    run --separate-stderr tk PATH=. PWD=/short/p -- y
-    [ "$output" = "/short/p/y" ]
-    run --separate-stderr tk PATH=. PWD=/short/p/ -- --show-dot y
+    ln -s "$deep" "$SANDBOX/short"
+    run --separate-stderr tk PATH=. PWD="$SANDBOX/short" -- y
+    [ "$output" = "$SANDBOX/short/y" ]
+    run --separate-stderr tk PATH=. PWD="$SANDBOX/short/" -- --show-dot y
     [ "$output" = "./y" ]
 }
 

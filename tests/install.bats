@@ -22,10 +22,14 @@ expected_tree() {
     {
         echo "755 $prefix/bin/trakko"
         echo "644 $prefix/share/bash-completion/completions/trakko"
-        echo "644 $prefix/share/doc/trakko/LICENSE"
+        echo "644 $prefix/share/doc/trakko/changelog.gz"
+        echo "644 $prefix/share/doc/trakko/copyright"
         [ -f "$TRAKKO_SOURCE_DIR/README.md" ] && echo "644 $prefix/share/doc/trakko/README.md"
+        echo "644 $prefix/share/fish/vendor_completions.d/trakko.fish"
         echo "644 $prefix/share/man/man1/trakko.1.gz"
         echo "644 $prefix/share/trakko/trakko.bash"
+        echo "644 $prefix/share/trakko/trakko.fish"
+        echo "644 $prefix/share/trakko/trakko.ksh"
         echo "644 $prefix/share/trakko/trakko.zsh"
         echo "644 $prefix/share/zsh/$zsh_dir/_trakko"
     } | LC_ALL=C sort -k2
@@ -112,4 +116,29 @@ package_into() {
     run env -i PATH="$SANDBOX/tools" ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} \
         "$SANDBOX/unpacked/usr/bin/trakko" lister
     [ "$output" = "$SANDBOX/tools/lister" ]
+}
+
+@test "the package passes lintian, with a copyright file, a changelog and the libc it links against" {
+    command -v lintian >/dev/null || skip "lintian is not installed (bash scripts/install-deps.sh)"
+    ! grep -q '^TRAKKO_SANITIZE:BOOL=ON$' "$TRAKKO_BUILD_DIR/CMakeCache.txt" ||
+        skip "a sanitizer build is no package to ship"
+    deb=$(package_into "$SANDBOX/pkg")
+    run --separate-stderr lintian --fail-on error,warning "$deb"
+    [ "$status" -eq 0 ] || { echo "$output"; false; }
+    [ "$(echo "$output" | grep -c '^[EW]:')" -eq 0 ]
+
+    dpkg-deb -x "$deb" unpacked
+    doc=unpacked/usr/share/doc/trakko
+    # The licence text of the copyright file is the one of LICENSE, line for line.
+    head -1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/'
+    diff <(awk 'prev == "" && $0 == "License: Expat" { on = 1; next }
+                on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print } { prev = $0 }' "$doc/copyright") \
+        <(sed '1,4d' "$TRAKKO_SOURCE_DIR/LICENSE")
+    # gzip -9n: no name, no time stamp (flags and mtime 0) and maximum compression (2), so
+    # the package is the same on every build.
+    [ "$(od -An -tx1 -N9 "$doc/changelog.gz" | tr -d ' \n')" = 1f8b08000000000002 ]
+    zcat "$doc/changelog.gz" | head -1 | grep -q "^trakko ($VERSION) "
+    # The libc version the binary needs, as dpkg-shlibdeps computes it from its symbols.
+    [[ $(dpkg-deb -f "$deb" Depends) =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]]
+    [ "$(stat -c %a unpacked/usr/bin/trakko)" = 755 ]
 }

@@ -41,8 +41,8 @@ documented_options() {
 
 @test "the page has the sections a reader looks for, in the usual order" {
     run bash -c "groff -man -Tascii -P-cbou '$MAN_PAGE' | grep -E '^[A-Z][A-Z ]+\$'"
-    [ "$output" = "$(printf '%s\n' NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' ENVIRONMENT \
-        FILES EXAMPLES 'SEE ALSO' BUGS)" ]
+    [ "$output" = "$(printf '%s\n' NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' DIAGNOSTICS ENVIRONMENT \
+        SECURITY FILES EXAMPLES 'SEE ALSO' BUGS)" ]
 }
 
 @test "every option of --help has an entry in OPTIONS, and every entry is a real option" {

@@ -3,9 +3,6 @@
 
 #include "cli/cli.h"
 
-OptionSet options;
-int tty_cutoff = 0;
-
 // The twelve long options without a short form return codes above any byte; --all and
 // --read-alias return their letters instead, so that they take the same path as -a and -i.
 enum : int {

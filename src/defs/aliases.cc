@@ -55,13 +55,8 @@ bool next_command_word(CommandWords& words, std::string_view& word) {
     return true;
 }
 
-// Shows word as a function and searches it along PATH, as the options select; with --all a
-// word equal to the matched COMMAND strikes it, so that the loop does not show it again.
-static void resolve_word(RunContext& run, Definitions& defs, std::string_view word,
-                         CommandList& commands, size_t matched) {
-    const char*& entry = commands.entries[matched];
-    if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
-
+// Shows word as a function and searches it along PATH, as the options select.
+static void show_word(RunContext& run, Definitions& defs, std::string_view word) {
     std::string text(word);
     bool shown = false;
     if (run.options.opt_read_functions && text.find('/') == std::string::npos)
@@ -69,6 +64,25 @@ static void resolve_word(RunContext& run, Definitions& defs, std::string_view wo
     if (run.options.opt_explain) explain_unsearched_path(run, text, shown);
     if (shown && !run.options.opt_all) return;
     if (run.path_list != nullptr && *run.path_list != '\0') lookup_command(run, 1, text.c_str());
+}
+
+// With --all a word equal to the matched COMMAND strikes it, so that the loop does not show it
+// again. A word prints the same wherever it stands, so each distinct one is resolved once and
+// its output repeated: an alias value of a million "|" would otherwise walk PATH for every
+// empty command between them.
+static void resolve_word(RunContext& run, Definitions& defs, std::string_view word,
+                         CommandList& commands, size_t matched) {
+    const char*& entry = commands.entries[matched];
+    if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
+
+    if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
+        put_text(run.out, known->second);
+        return;
+    }
+    std::string& printed = defs.resolved_words.emplace(word, std::string()).first->second;
+    run.out.copy = &printed;
+    show_word(run, defs, word);
+    run.out.copy = nullptr;
 }
 
 void resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,

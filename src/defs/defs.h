@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -101,12 +103,20 @@ InputBlock map_standard_input();
 // file held when it was read.
 bool input_changed_while_read(const InputBlock& input);
 
+// Texts keyed by a word, looked up by views without a copy.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+using WordOutputs = std::unordered_map<std::string, std::string, TextHash, std::equal_to<>>;
+
 // The definitions read from standard input, views into the input they own.
 struct Definitions {
     AliasLineList AliasLines;
     FunctionTable function_table;
-    bool brace_style = false;  // a header of the "name () {" form was read: the form printed
-    InputBlock input;          // empty for definitions read from a caller's buffer
+    bool brace_style = false;    // a header of the "name () {" form was read: the form printed
+    InputBlock input;            // empty for definitions read from a caller's buffer
+    WordOutputs resolved_words;  // what each command word of the alias values printed
 };
 
 // The COMMAND list: the argument texts in order, a struck entry being null, with an index from

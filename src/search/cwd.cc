@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -5,18 +6,35 @@
 
 #include "search/search.h"
 
-[[noreturn]] static void no_cwd() {
+namespace {
+
+[[noreturn]] void no_cwd() {
     fatal(Prefix::none, "Can't get current working directory\n");
 }
 
-// getcwd fails for a deleted or unreachable directory, or one longer than the buffer; the
-// shell's PWD stands in then, as long as it is absolute. Whether PWD names the working
-// directory cannot be checked without getcwd, so it is taken on trust.
+// PWD as a stand-in for the working directory when getcwd fails: absolute and short enough,
+// and naming the working directory itself (same device and inode as "."), since any parent that
+// changed directory without updating PWD leaves a wrong one behind. A removed directory cannot
+// be compared with anything: then PWD is the best that is known, and it is taken as it stands.
+const char* trusted_pwd() {
+    const char* pwd = getenv("PWD");
+    if (pwd == nullptr || pwd[0] != '/' || strlen(pwd) >= path_buffer_size) return nullptr;
+    struct stat here;
+    if (stat(".", &here) != 0) return nullptr;
+    if (here.st_nlink == 0) return pwd;
+    struct stat named;
+    if (stat(pwd, &named) != 0) return nullptr;
+    return named.st_dev == here.st_dev && named.st_ino == here.st_ino ? pwd : nullptr;
+}
+
+}  // namespace
+
+// getcwd fails for a deleted or unreachable directory, or one longer than the buffer.
 bool fill_cwd(PathPrefix& cwd) {
     char* text = cwd.text;
     if (getcwd(text, sizeof cwd.text) == nullptr) {
-        const char* pwd = getenv("PWD");
-        if (pwd == nullptr || strlen(pwd) >= sizeof cwd.text) return false;
+        const char* pwd = trusted_pwd();
+        if (pwd == nullptr) return false;
         strcpy(text, pwd);
     }
     if (text[0] != '/') return false;

@@ -59,7 +59,8 @@ std::string slash_dir_of(const char* name);
 // each match; indent 1 puts a tab before each line.
 LookupResult lookup_command(RunContext& run, int indent, const char* name);
 
-// Fills cwd from getcwd, or from an absolute PWD; false when neither works.
+// Fills cwd from getcwd, or from a PWD that names the working directory; false when neither
+// works.
 bool fill_cwd(PathPrefix& cwd);
 
 // The run's working directory as a prefix: loads CwdPrefix from getcwd, or from an absolute

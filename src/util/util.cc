@@ -17,10 +17,12 @@ static void note_failure(Output& output) {
 
 void put_text(Output& output, std::string_view text) {
     if (fwrite(text.data(), 1, text.size(), output.stream) != text.size()) note_failure(output);
+    if (output.copy != nullptr) output.copy->append(text);
 }
 
 void put_char(Output& output, char byte) {
     if (putc_unlocked(byte, output.stream) == EOF) note_failure(output);
+    if (output.copy != nullptr) output.copy->push_back(byte);
 }
 
 void flush_output(Output& output) {
@@ -33,10 +35,13 @@ static void write_message(Prefix prefix, std::string_view text, int error) {
     if (error != 0) fprintf(stderr, ": %s\n", strerror(error));
 }
 
+// What was printed before still goes out. A flush that fails on the way is not reported: the
+// run already ends with its one message and 255, and the failure is often a consequence of the
+// condition reported (output copied from a listing that shrank).
 void fatal(Prefix prefix, std::string_view text, int error) {
     write_message(prefix, text, error);
-    Output standard_output;
-    exit(flushed_status(standard_output, 255));
+    fflush(stdout);
+    exit(255);
 }
 
 void out_of_memory() {

@@ -46,6 +46,7 @@ struct LookupResult {
 struct Output {
     FILE* stream = stdout;
     int first_error = 0;
+    std::string* copy = nullptr;  // when set, also receives every byte written
 };
 
 // Writes text, or one byte, to output, noting the reason of a first failure.
@@ -65,7 +66,7 @@ enum class Prefix : bool { none, program };
 
 // Ends the run with status 255: writes the message (the prefix, text and, when error is not 0,
 // ": " and the system's text for it with a line end) to standard error, then flushes standard
-// output the way flushed_status does. Every fatal condition ends here.
+// output. Every fatal condition ends here.
 [[noreturn]] void fatal(Prefix prefix, std::string_view text, int error = 0);
 
 // malloc that ends the run with "PROGRAM: Out of memory" (no line end) on failure.

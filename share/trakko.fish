@@ -1,0 +1,58 @@
+# trakko shell integration for fish. Source it from ~/.config/fish/config.fish:
+#
+#     source /usr/share/trakko/trakko.fish
+#
+# It defines a function trakko that hands the binary this shell's own aliases and functions,
+# so that "trakko ll" shows the alias ll and the path of what it runs, and "trakko f" the
+# definition of the function f: what fish would really run, not only what PATH holds. The
+# options are those of the bash and zsh integration (see trakko.bash).
+#
+# fish has no listing that trakko reads, so the function writes one, for the names it is asked
+# about and the commands their aliases run: an alias (a function that fish's alias made, whose
+# description is "alias NAME=VALUE" or "alias NAME VALUE") becomes an "alias NAME='VALUE'"
+# line, and any other function a "NAME () {" block with the body that fish prints between its
+# "function" line and its "end", closed by a line holding only "}". A body line that is only
+# "}" (inside a quoted string) gets a trailing space, so that it cannot end the block early.
+# Only those names are looked at: listing every function would load, and so run, every file
+# of fish's function path. The aliases come first, as trakko expects. The status of the pipe
+# is the binary's own.
+
+function trakko --description 'Write the full path of commands, aliases and functions'
+    set -l aliases
+    set -l functions
+    for name in $argv
+        if string match -q -- '-*' $name; or contains -- $name $functions
+            continue
+        end
+        functions --query -- $name; or continue
+        set -l description (functions --details --verbose -- $name)[5]
+        set -l value (string replace --regex -- \
+            '^alias '(string escape --style=regex -- $name)'[= ]' '' $description)
+        if test "$value" = "$description"
+            set --append functions $name
+            continue
+        end
+        set --append aliases "alias $name='"(string replace --all -- "'" "'\\''" $value)"'"
+        # The first word of every command that the alias runs may name a function.
+        for command in (string split -- '|' (string replace --all --regex -- '[|&]+' '|' $value))
+            set -l word (string split --no-empty --fields 1 -- ' ' (string trim -- $command))
+            if test -n "$word"; and not contains -- $word $functions; and functions --query -- $word
+                set --append functions $word
+            end
+        end
+    end
+    begin
+        for line in $aliases
+            echo $line
+        end
+        for name in $functions
+            set -l text (functions --no-details -- $name)
+            printf '%s () {\n' $name
+            # $text[2..-2] would run backwards for a definition of two lines.
+            if test (count $text) -gt 2
+                string replace --regex -- '^}$' '} ' $text[2..-2]
+            end
+            printf '}\n'
+        end
+    end | command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot $argv
+end

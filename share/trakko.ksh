@@ -1,0 +1,77 @@
+# trakko shell integration for ksh93 and mksh. Source it from ~/.kshrc (ksh93) or
+# ~/.mkshrc (mksh):
+#
+#     . /usr/share/trakko/trakko.ksh
+#
+# It defines a shell function trakko that hands the binary this shell's own aliases and
+# functions, so that "trakko ll" shows the alias ll and the path of what it runs, and
+# "trakko f" the definition of the function f: what the shell would really run, not only what
+# PATH holds. The options are those of the bash and zsh integration (see trakko.bash).
+#
+# Both shells list aliases as NAME=VALUE, which trakko reads as it stands. Their function
+# listings it does not take: ksh93 prints each function as it was written ("f() { ...; }" on
+# one line, "function f {"), mksh as "f() {" with a closing "} ". The function turns each one
+# into a "NAME () {" block that ends on a line holding only "}"; a line that is only "}"
+# inside the function (a here-document's) gets a trailing space, so that it cannot end the
+# block early. A body that is no brace group, such as "f() ( cd /; ls )", is shown inside
+# braces, which runs the same. It is done with the shell's own expansions, so that it works
+# whatever PATH holds.
+#
+# The listing goes in as a here-document rather than through a pipe: mksh has no process
+# substitution, and this way the status is the binary's own even under pipefail when it reads
+# nothing (--help). "function trakko" keeps the variables local in ksh93 and an alias named
+# trakko from rewriting the definition while this file is read.
+
+function trakko {
+    typeset listing name text head line blank=$' \t' indent=''
+    listing=$(
+        alias
+        # ksh93 writes "f()" for the functions defined in the POSIX form.
+        typeset +f | while read -r name; do
+            name=${name%'()'}
+            [ -n "$name" ] || continue
+            text=$(typeset -f "$name")
+            # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
+            head=${text%%$'\n'*}
+            text=${text#"$head"}
+            head=${head#"${head%%[!$blank]*}"}
+            case $head in function[$blank]*) head=${head#function} ;; esac
+            head=${head#"${head%%[!$blank]*}"}
+            head=${head#"$name"}
+            head=${head#"${head%%[!$blank]*}"}
+            case $head in '('*')'*) head=${head#*')'} ;; esac
+            text=$head$text
+            text=${text#"${text%%[!$blank$'\n']*}"}
+            text=${text%"${text##*[!$blank$'\n']}"}
+            case $text in
+                '{'*'}')
+                    # The braces go, with the blanks and empty lines they leave behind.
+                    text=${text#'{'}
+                    text=${text%'}'}
+                    text=${text#"${text%%[!$blank]*}"}
+                    text=${text%"${text##*[!$blank]}"}
+                    case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
+                    text=${text%$'\n'}
+                    indent='' ;;
+                *) indent=$'\t' ;;
+            esac
+            print -r -- "$name () {"
+            while IFS= read -r line; do
+                line=$indent$line
+                [ "$line" = '}' ] && line='} '
+                print -r -- "$line"
+            done <<EOF_TRAKKO_BODY
+$text
+EOF_TRAKKO_BODY
+            print -r -- '}'
+        done
+    )
+    if [ -n "$listing" ]; then
+        command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot "$@" <<EOF_TRAKKO
+$listing
+EOF_TRAKKO
+    else
+        command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot "$@" \
+            </dev/null
+    fi
+}
