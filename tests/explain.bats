@@ -146,6 +146,13 @@ x: PATH: not searched: the shell function comes first (--all searches it too)
 y: $S/b/y: no such file
 EOT
     [ "$output" = "alias ll='x -l | y'"$'\n\tx ()\n\t{ \n\t  :\n\t}' ]
+    # A word met again is explained again.
+    printf "alias rr='y | y'\n" >twice
+    explains PATH="$S/b" -- --explain -i rr <twice 4<<EOT
+rr: alias: shown from the listing
+y: $S/b/y: no such file
+y: $S/b/y: no such file
+EOT
     head -n 1 listing >aliases
     explains -- --explain -i ll x <aliases 4<<EOT
 ll: alias: shown from the listing

@@ -75,6 +75,11 @@ static void resolve_word(RunContext& run, Definitions& defs, std::string_view wo
     const char*& entry = commands.entries[matched];
     if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
 
+    // --explain says why for every occurrence, on standard error, that the copy does not hold.
+    if (run.options.opt_explain) {
+        show_word(run, defs, word);
+        return;
+    }
     if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
         put_text(run.out, known->second);
         return;
