@@ -71,6 +71,7 @@ std::string tree;        // the working directory, as getcwd gives it
 std::string usage_text;  // write_usage's text with the program name "trakko"
 std::string version_text;
 int saved_fd[3] = {-1, -1, -1};
+bool show_runs = false;  // TRAKKO_FUZZ_SHOW set: each run's status and output to stderr
 int out_file = -1, err_file = -1, in_file = -1;
 
 // The descriptors of libFuzzer's own run, back in place: before a check's report, so that it
@@ -376,6 +377,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     usage_text = captured_stdout([] { write_usage(stdout); });
     version_text = captured_stdout([] { write_version(); });
     CHECK(usage_text.starts_with("Usage: trakko "));
+    show_runs = getenv("TRAKKO_FUZZ_SHOW") != nullptr;
     // Nothing of the caller's environment reaches the runs.
     clearenv();
     opterr = 0;
@@ -469,6 +471,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string out = read_back(out_file);
     std::string err = read_back(err_file);
 
+    if (show_runs)
+        fprintf(stderr, "status %d\n-- stdout:\n%s-- stderr:\n%s--\n", status, out.c_str(),
+                err.c_str());
     if (parse.end != Parse::End::none) {
         CHECK(status == 0);
         CHECK(err.empty());
