@@ -285,26 +285,6 @@ bool is_match_line(std::string_view line, const Parse& parse) {
     return true;
 }
 
-// A run leaves the mapping of a listing file in place, as the process would end moments later;
-// here millions of runs share one process, and would run out of mappings.
-void unmap_listing() {
-    struct stat st;
-    CHECK(fstat(in_file, &st) == 0);
-    FILE* maps = fopen("/proc/self/maps", "r");
-    if (maps == nullptr) return;
-    std::vector<std::pair<uintptr_t, uintptr_t>> found;
-    char line[4096];
-    while (fgets(line, sizeof line, maps) != nullptr) {
-        unsigned long begin, end, inode;
-        unsigned major, minor;
-        if (sscanf(line, "%lx-%lx %*s %*x %x:%x %lu", &begin, &end, &major, &minor, &inode) != 5)
-            continue;
-        if (inode == st.st_ino && makedev(major, minor) == st.st_dev) found.push_back({begin, end});
-    }
-    fclose(maps);
-    for (auto [begin, end] : found) munmap(reinterpret_cast<void*>(begin), end - begin);
-}
-
 std::vector<std::string_view> lines_of(std::string_view text) {
     std::vector<std::string_view> lines;
     for (size_t pos = 0; pos < text.size();) {
@@ -468,7 +448,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     optind = 0;  // glibc's getopt_long starts afresh
     int status = driver_main(static_cast<int>(argv.size() - 1), argv.data());
     restore_descriptors();
-    if (!piped && !listing.empty() && (parse.read_alias || parse.read_functions)) unmap_listing();
     std::string out = read_back(out_file);
     std::string err = read_back(err_file);
 

@@ -116,8 +116,12 @@ InputBlock& InputBlock::operator=(InputBlock&& other) noexcept {
     return *this;
 }
 
-// The mapping stays in place: the SIGBUS guard may still be asked about its pages, and the
-// process ends moments later anyway. A block that was read is returned.
+// Nothing reads the listing once its definitions are gone, so the guard lets it go too.
 InputBlock::~InputBlock() {
-    if (!mapped) free(data);
+    if (!mapped) {
+        free(data);
+        return;
+    }
+    if (guarded.begin == data) guarded = {};
+    munmap(data, size);
 }
