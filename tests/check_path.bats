@@ -70,9 +70,11 @@ EOT
     [ "$status" -eq 3 ]
     [ "$output" = "1: $S/locked: not searchable: Permission denied
 2: $S/svc: owned by another user: $S/svc (drwxr-xr-x svc root)" ]
-    [ "$stderr" = "$S/trakko: x: $S/locked/x: Permission denied
-$S/trakko: x: $S/svc/x: not executable (-rw-r--r-- svc root)
-$S/trakko: no x in ($S/locked:$S/svc)" ]
+    # The copy run as the other user names itself, unless it is a wrapper around the real one.
+    local name=${TRAKKO_PROG:-$S/trakko}
+    [ "$stderr" = "$name: x: $S/locked/x: Permission denied
+$name: x: $S/svc/x: not executable (-rw-r--r-- svc root)
+$name: no x in ($S/locked:$S/svc)" ]
     run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/svc" -- --check-path
     [ "$status" -eq 0 ]
     [ "$output" = "" ]
