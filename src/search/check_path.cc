@@ -69,12 +69,7 @@ const PathStatus& look_at(Audit& audit, const std::string& path) {
     if (lstat(path.c_str(), &entry.status) != 0) {
         entry.error = errno;
     } else if (S_ISLNK(entry.status.st_mode)) {
-        std::string text(256, '\0');
-        ssize_t length;
-        while ((length = readlink(path.c_str(), text.data(), text.size())) >= 0 &&
-               static_cast<size_t>(length) == text.size())
-            text.resize(2 * text.size());
-        if (length >= 0) entry.link.assign(text, 0, static_cast<size_t>(length));
+        entry.link = read_link(path);
     }
     return entry;
 }
@@ -83,13 +78,6 @@ const PathStatus& look_at(Audit& audit, const std::string& path) {
 std::string parent_of(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
-std::string child_of(const std::string& dir, std::string_view name) {
-    std::string child = dir;
-    if (child != "/") child += '/';
-    child.append(name);
-    return child;
 }
 
 // Puts the components of path on pending, the first one last, so that it is taken next.
@@ -126,7 +114,7 @@ Resolution resolve(Audit& audit, std::string_view path) {
             current = parent_of(current);
             continue;
         }
-        std::string next = child_of(current, part);
+        std::string next = join_dir_name(current, part);
         const PathStatus& found = look_at(audit, next);
         bool is_link = found.error == 0 && S_ISLNK(found.status.st_mode);
         if (found.error != 0 || (is_link && ++links > max_links) ||

@@ -63,20 +63,6 @@ Probe probe(const char* path) {
     return result;
 }
 
-// The text of the symbolic link path, however long; empty when it cannot be read.
-std::string link_text(const std::string& path) {
-    std::string text(256, '\0');
-    for (;;) {
-        ssize_t length = readlink(path.c_str(), text.data(), text.size());
-        if (length < 0) return std::string();
-        if (static_cast<size_t>(length) < text.size()) {
-            text.resize(static_cast<size_t>(length));
-            return text;
-        }
-        text.resize(2 * text.size());
-    }
-}
-
 // The verdict on a candidate that stat refused. A missing candidate is told apart by where it
 // went missing: the link it is, or the directory it should be in.
 std::string failure_verdict(int error, const std::string& candidate, const std::string& dir) {
@@ -85,7 +71,7 @@ std::string failure_verdict(int error, const std::string& candidate, const std::
     if (error != ENOENT) return strerror(error);
     struct stat status;
     if (lstat(candidate.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
-        return "dangling symbolic link to " + link_text(candidate);
+        return "dangling symbolic link to " + read_link(candidate);
     if (stat(dir.empty() ? "." : dir.c_str(), &status) != 0 && errno == ENOENT)
         return "no such directory";
     return "no such file";
@@ -159,15 +145,16 @@ void name_later_match(Explained& x, const std::string& candidate, const Probe& f
 void explain_entry(Explained& x, const std::string& entry, std::string_view base_name,
                    std::string& candidate) {
     RunContext& run = x.run;
-    const OptionSet& options = run.options;
-    if (entry[0] == '~' && options.opt_skip_tilde) {
-        explain_line(run, x.command, entry, "skipped: tilde entry (--skip-tilde)");
-        return;
-    }
-    std::string dir = entry[0] == '~' ? expand_tildes(entry, run.homes) : entry;
-    if (options.opt_skip_dot && (dir.empty() || dir[0] != '/')) {
-        explain_line(run, x.command, entry, "skipped: relative entry (--skip-dot)");
-        return;
+    std::string dir = entry;
+    switch (prepare_entry(run, dir)) {
+        case EntrySkip::tilde:
+            explain_line(run, x.command, entry, "skipped: tilde entry (--skip-tilde)");
+            return;
+        case EntrySkip::dot:
+            explain_line(run, x.command, entry, "skipped: relative entry (--skip-dot)");
+            return;
+        case EntrySkip::none:
+            break;
     }
     join_dir_name(dir, base_name, candidate);
     Probe found = probe(candidate.c_str());

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "search/search.h"
 
@@ -32,6 +33,19 @@ static std::string mode_text(mode_t mode) {
             text += exec ? 'x' : '-';
     }
     return text;
+}
+
+std::string read_link(const std::string& path) {
+    std::string text(256, '\0');
+    for (;;) {
+        ssize_t length = readlink(path.c_str(), text.data(), text.size());
+        if (length < 0) return std::string();
+        if (static_cast<size_t>(length) < text.size()) {
+            text.resize(static_cast<size_t>(length));
+            return text;
+        }
+        text.resize(2 * text.size());
+    }
 }
 
 std::string mode_owner_group(const struct stat& status, IdNames& names) {

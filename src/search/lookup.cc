@@ -13,24 +13,24 @@ std::string slash_dir_of(const char* name) {
     return dir;
 }
 
-namespace {
-
-// Expands and filters one entry; false when the entry is skipped.
-bool prepare_entry(RunContext& run, std::string& entry) {
+EntrySkip prepare_entry(RunContext& run, std::string& entry) {
     const OptionSet& options = run.options;
     if (entry[0] == '~') {
-        if (options.opt_skip_tilde) return false;
+        if (options.opt_skip_tilde) return EntrySkip::tilde;
         entry = expand_tildes(entry, run.homes);
     }
     // --skip-dot looks at the expanded text and skips every relative entry, not only "./...".
-    return !(options.opt_skip_dot && (entry.empty() || entry[0] != '/'));
+    if (options.opt_skip_dot && (entry.empty() || entry[0] != '/')) return EntrySkip::dot;
+    return EntrySkip::none;
 }
+
+namespace {
 
 // Probes entry/base_name and prints it when it matches; true when a line was printed. The
 // candidate's storage is the caller's, kept from one entry to the next.
 bool try_entry(RunContext& run, int indent, std::string& entry, std::string_view base_name,
                std::string& candidate) {
-    if (!prepare_entry(run, entry)) return false;
+    if (prepare_entry(run, entry) != EntrySkip::none) return false;
     join_dir_name(entry, base_name, candidate);
     ProbeBits bits = probe_file(candidate.c_str());
     if (!(bits & PROBE_EXISTS) || !(bits & PROBE_EXEC)) return false;

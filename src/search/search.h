@@ -55,6 +55,12 @@ void join_dir_name(std::string_view dir, std::string_view name, std::string& joi
 // The directory part of a name with a '/', the one directory that such a name is tried in.
 std::string slash_dir_of(const char* name);
 
+// Why an entry is passed over, if it is.
+enum class EntrySkip { none, tilde, dot };
+
+// Expands a '~' entry in place and applies --skip-tilde and --skip-dot to it.
+EntrySkip prepare_entry(RunContext& run, std::string& entry);
+
 // Searches name along the run's PATH (or in its own directory when it has a '/') and prints
 // each match; indent 1 puts a tab before each line.
 LookupResult lookup_command(RunContext& run, int indent, const char* name);
@@ -102,6 +108,9 @@ LookupResult explain_lookup(RunContext& run, int indent, const char* name);
 // "MODE OWNER GROUP" of a file: its mode as the ten characters of ls -l, its owner and group
 // by name, or by number when the database has none.
 std::string mode_owner_group(const struct stat& status, IdNames& names);
+
+// The text of the symbolic link path, however long; empty when it cannot be read.
+std::string read_link(const std::string& path);
 
 // --check-path: writes the audit of PATH to the output and returns the number of entries with
 // a finding that counts, capped at 254 (1 when PATH is unset or empty).
