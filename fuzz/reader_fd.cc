@@ -57,7 +57,10 @@ void write_in_pieces(int fd, std::string_view bytes, uint32_t seed) {
 // input costs more, under the sanitizers, than reading the input does.
 class PieceWriter {
   public:
-    PieceWriter() : thread_([this] { serve(); }) { thread_.detach(); }
+    // The thread starts once every member is ready, and is never joined.
+    PieceWriter() {
+        std::thread([this] { serve(); }).detach();
+    }
 
     // Starts writing bytes to fd in pieces drawn from seed; the writer closes fd when done.
     void start(int fd, std::string_view bytes, uint32_t seed) {
@@ -97,7 +100,6 @@ class PieceWriter {
     std::condition_variable changed_;
     Job job_;
     bool busy_ = false;
-    std::thread thread_;
 };
 
 // Made once, reachable until the process ends, as its thread never does.
