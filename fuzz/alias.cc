@@ -302,6 +302,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Each input is a run of its own, but for the prefixes, that the tree fixes.
     run.options = OptionSet{};
     run.homes = TildeHomes{};
+    run.homes.home_variable = getenv("HOME");
     OptionSet& options = run.options;
     options.opt_all = (switches & ALL) != 0;
     options.opt_read_functions = (switches & READ_FUNCTIONS) != 0;
@@ -332,7 +333,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < texts.size() && matched == texts.size(); ++i)
         if (texts[i] == model.name) matched = i;
 
-    std::string printed = captured([&] { resolve_alias_line(run, defs, line, commands); });
+    Failure failure;
+    std::string printed =
+        captured([&] { failure = resolve_alias_line(run, defs, line, commands); });
+    CHECK(!failure);
     if (matched == texts.size()) {
         CHECK(printed.empty());
         for (size_t i = 0; i < texts.size(); ++i) CHECK(commands.entries[i] == argv[i]);

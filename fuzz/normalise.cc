@@ -4,8 +4,8 @@
 // sees any write past it.
 //
 // Input: the working directory, a newline, the candidate (each up to the first NUL). The
-// directory is made into a prefix the way load_cwd makes one: absolute, ending in '/', at most
-// 1023 bytes.
+// directory is made into a prefix the way the working directory is made into one: absolute, ending
+// in '/', at most 1023 bytes.
 
 #include <cstddef>
 #include <cstdint>

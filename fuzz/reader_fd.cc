@@ -176,6 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (piped) piece_writer->finish();
     // Nothing changed the listing while it was read (the test looks at descriptor 0).
     CHECK(!input_changed_while_read(got.input));
+    CHECK(got.input.read_error == 0);
     dup2(saved_stdin, 0);
 
     CHECK(got.input.size == bytes.size() - offset);

@@ -95,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A run of its own: every home is looked up afresh.
     TildeHomes homes;
+    homes.home_variable = getenv("HOME");
     std::string expanded = expand_tildes(entry, homes);
     CHECK(expanded == model_expand(entry));
     if (entry.find('~') == std::string::npos) CHECK(expanded == entry);

@@ -25,5 +25,13 @@ void write_version();
 // when there is room.
 void fill_prefix(PathPrefix& prefix, const char* source);
 
+// Ends the run with 255 and the message of failure on standard error, standard output flushed
+// after it.
+[[noreturn]] void fatal(const Failure& failure);
+
+// Flushes the output and returns status; a failed write (now or earlier) instead ends the
+// process with "PROGRAM: write error: REASON\n" and 255, so lost output never reads as success.
+int flushed_status(Output& output, int status);
+
 // The whole run; returns the exit status (the capped failure count, 0 or 255).
 int driver_main(int argc, char** argv);

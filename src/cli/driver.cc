@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "audit/audit.h"
 #include "cli/cli.h"
 #include "defs/defs.h"
 #include "identity/identity.h"
@@ -17,7 +19,7 @@ namespace {
 constexpr int max_failure_status = 254;
 
 void fill_home_prefix(RunContext& run) {
-    const char* home = getenv("HOME");
+    const char* home = run.homes.home_variable;
     if (home != nullptr) {
         fill_prefix(run.HomePrefix, home);
         return;
@@ -54,10 +56,11 @@ bool handle_command(RunContext& run, Definitions& defs, const char* command) {
     bool shown = false;
     if (run.options.opt_read_functions && strchr(command, '/') == nullptr)
         shown = show_function(run, defs, 0, command);
-    if (run.options.opt_explain) explain_unsearched_path(run, command, shown);
+    if (run.explanation != nullptr) explain_unsearched_path(run, command, shown);
     LookupResult result;
     if (is_set(run.path_list) && (!shown || run.options.opt_all))
         result = lookup_command(run, 0, command);
+    if (result.failure) fatal(result.failure);
     if (shown || result.found) return true;
     report_missing(command, run.path_list, result);
     return false;
@@ -66,8 +69,10 @@ bool handle_command(RunContext& run, Definitions& defs, const char* command) {
 void read_stdin_definitions(RunContext& run, Definitions& defs, CommandList& commands) {
     warn_if_stdin_is_tty(run.options);
     defs = read_definitions(run.options);
+    if (defs.input.read_error != 0) fatal({Failure::standard_input, defs.input.read_error});
     if (!run.options.opt_read_alias) return;
-    for (std::string_view line : defs.AliasLines) resolve_alias_line(run, defs, line, commands);
+    for (std::string_view line : defs.AliasLines)
+        if (Failure failure = resolve_alias_line(run, defs, line, commands)) fatal(failure);
 }
 
 // The start-up of the run: the options, then the prefixes they need. False when --help or
@@ -77,7 +82,8 @@ bool prepare(RunContext& run, int argc, char** argv, int& first_command) {
     if (!line.run_on) return false;
     run.options = line.options;
     first_command = line.first_command;
-    if (run.options.opt_show_dot) load_cwd(run);
+    if (run.options.opt_show_dot && working_directory(run) == nullptr)
+        fatal({Failure::no_working_directory});
     if (run.options.opt_show_tilde || run.options.opt_skip_tilde) fill_home_prefix(run);
     if (run.options.opt_skip_alias) run.options.opt_read_alias = false;
     if (run.options.opt_skip_functions) run.options.opt_read_functions = false;
@@ -90,7 +96,7 @@ bool prepare(RunContext& run, int argc, char** argv, int& first_command) {
 int finish(RunContext& run, const Definitions& defs, int failures) {
     if (input_changed_while_read(defs.input) ||
         (defs.input.mapped && run.out.first_error == EFAULT))
-        fatal(Prefix::program, "standard input changed while it was read\n");
+        fatal({Failure::input_changed});
     return flushed_status(run.out, failures);
 }
 
@@ -115,6 +121,7 @@ void fill_prefix(PathPrefix& prefix, const char* source) {
 int driver_main(int argc, char** argv) {
     RunContext run;
     run.path_list = getenv("PATH");
+    run.homes.home_variable = getenv("HOME");
     // An empty argument vector reaches us as argc 0 or, on newer kernels, as one empty argv[0];
     // getopt_long's own diagnostics then name the program as every other message does.
     bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
@@ -128,6 +135,9 @@ int driver_main(int argc, char** argv) {
     install_out_of_memory_handler();
     int first_command = 1;
     if (!prepare(run, argc, argv, first_command)) return flushed_status(run.out, 0);
+    // Built only when asked for: a plain lookup does not even construct its tables.
+    std::optional<Explanation> explanation;
+    if (run.options.opt_explain) run.explanation = &explanation.emplace();
     // The audit counts towards the status like a missing COMMAND; on its own it is the run.
     int failures = run.options.opt_check_path ? check_path(run) : 0;
     if (argc <= first_command) {

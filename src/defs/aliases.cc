@@ -56,50 +56,52 @@ bool next_command_word(CommandWords& words, std::string_view& word) {
 }
 
 // Shows word as a function and searches it along PATH, as the options select.
-static void show_word(RunContext& run, Definitions& defs, std::string_view word) {
+static Failure show_word(RunContext& run, Definitions& defs, std::string_view word) {
     std::string text(word);
     bool shown = false;
     if (run.options.opt_read_functions && text.find('/') == std::string::npos)
         shown = show_function(run, defs, 1, text);
-    if (run.options.opt_explain) explain_unsearched_path(run, text, shown);
-    if (shown && !run.options.opt_all) return;
-    if (run.path_list != nullptr && *run.path_list != '\0') lookup_command(run, 1, text.c_str());
+    if (run.explanation != nullptr) explain_unsearched_path(run, text, shown);
+    if (shown && !run.options.opt_all) return {};
+    if (run.path_list == nullptr || *run.path_list == '\0') return {};
+    return lookup_command(run, 1, text.c_str()).failure;
 }
 
 // With --all a word equal to the matched COMMAND strikes it, so that the loop does not show it
 // again. A word prints the same wherever it stands, so each distinct one is resolved once and
 // its output repeated: an alias value of a million "|" would otherwise walk PATH for every
 // empty command between them.
-static void resolve_word(RunContext& run, Definitions& defs, std::string_view word,
-                         CommandList& commands, size_t matched) {
+static Failure resolve_word(RunContext& run, Definitions& defs, std::string_view word,
+                            CommandList& commands, size_t matched) {
     const char*& entry = commands.entries[matched];
     if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
 
     // --explain says why for every occurrence, on standard error, that the copy does not hold.
-    if (run.options.opt_explain) {
-        show_word(run, defs, word);
-        return;
-    }
+    if (run.explanation != nullptr) return show_word(run, defs, word);
     if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
         put_text(run.out, known->second);
-        return;
+        return {};
     }
     std::string& printed = defs.resolved_words.emplace(word, std::string()).first->second;
     run.out.copy = &printed;
-    show_word(run, defs, word);
+    Failure failure = show_word(run, defs, word);
     run.out.copy = nullptr;
+    return failure;
 }
 
-void resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
-                        CommandList& commands) {
+Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
+                           CommandList& commands) {
     AliasParts parts = split_alias_line(line);
-    if (commands.entries.empty()) return;
+    if (commands.entries.empty()) return {};
     size_t matched = first_unstruck(commands, parts.name);
-    if (matched == std::string_view::npos) return;
+    if (matched == std::string_view::npos) return {};
 
-    if (run.options.opt_explain) explain_line(run, parts.name, "alias", "shown from the listing");
+    if (run.explanation != nullptr)
+        explain_line(run, parts.name, "alias", "shown from the listing");
     put_text(run.out, line);
     if (!run.options.opt_all) commands.entries[matched] = nullptr;
     std::string_view word;
-    while (next_command_word(parts.words, word)) resolve_word(run, defs, word, commands, matched);
+    while (next_command_word(parts.words, word))
+        if (Failure failure = resolve_word(run, defs, word, commands, matched)) return failure;
+    return {};
 }

@@ -86,6 +86,7 @@ struct InputBlock {
     size_t size = 0;
     bool mapped = false;
     long long mapped_mtime_ns = 0;  // the mapped file's modification time when it was mapped
+    int read_error = 0;             // errno of a read that failed: what was read is not all
 
     InputBlock() = default;
     InputBlock(InputBlock&& other) noexcept;
@@ -137,7 +138,7 @@ CommandList make_command_list(char** argv, size_t count);
 size_t first_unstruck(CommandList& commands, std::string_view text);
 
 // Reads standard input to its end and returns the alias lines and functions that options ask
-// for. A read error ends the run with "PROGRAM: standard input: REASON" and 255.
+// for; a read that fails leaves its reason in the input's read_error, and no definitions.
 Definitions read_definitions(const OptionSet& options);
 
 // The same over a byte buffer that stays alive for the rest of the run.
@@ -169,6 +170,7 @@ AliasParts split_alias_line(std::string_view line);
 bool next_command_word(CommandWords& words, std::string_view& word);
 
 // Prints line when it defines an alias named like a COMMAND, strikes that COMMAND unless --all,
-// and resolves the first word of every command in the alias value.
-void resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
-                        CommandList& commands);
+// and resolves the first word of every command in the alias value; stops at a lookup that
+// fails, and returns its failure.
+Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
+                           CommandList& commands);

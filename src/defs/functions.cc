@@ -108,7 +108,7 @@ static void write_body(Output& out, const FunctionDef& def, int indent) {
 bool show_function(RunContext& run, Definitions& defs, int indent, std::string_view name) {
     const FunctionDef* def = find_function(defs.function_table, name);
     if (def == nullptr) return false;
-    if (run.options.opt_explain)
+    if (run.explanation != nullptr)
         explain_line(run, name, "shell function", "shown from the listing");
     // The header is rebuilt from the name: one form for the whole run, whatever the input had.
     if (indent) put_char(run.out, '\t');

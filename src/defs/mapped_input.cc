@@ -106,13 +106,15 @@ InputBlock::InputBlock(InputBlock&& other) noexcept
     : data(std::exchange(other.data, nullptr)),
       size(std::exchange(other.size, 0)),
       mapped(std::exchange(other.mapped, false)),
-      mapped_mtime_ns(other.mapped_mtime_ns) {}
+      mapped_mtime_ns(other.mapped_mtime_ns),
+      read_error(other.read_error) {}
 
 InputBlock& InputBlock::operator=(InputBlock&& other) noexcept {
     std::swap(data, other.data);
     std::swap(size, other.size);
     std::swap(mapped, other.mapped);
     std::swap(mapped_mtime_ns, other.mapped_mtime_ns);
+    std::swap(read_error, other.read_error);
     return *this;
 }
 

@@ -110,7 +110,10 @@ InputBlock read_standard_input() {
         }
         ssize_t got = read(0, block.data + block.size, capacity - block.size);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) fatal(Prefix::program, "standard input", errno);
+        if (got < 0) {
+            block.read_error = errno;
+            return block;
+        }
         if (got == 0) return block;
         block.size += static_cast<size_t>(got);
     }
@@ -135,6 +138,11 @@ Definitions read_definitions_from(std::string_view input, const OptionSet& optio
 
 Definitions read_definitions(const OptionSet& options) {
     InputBlock block = read_standard_input();
+    if (block.read_error != 0) {
+        Definitions none;
+        none.input = std::move(block);
+        return none;
+    }
     Definitions defs = read_definitions_from(std::string_view(block.data, block.size), options);
     defs.input = std::move(block);
     return defs;

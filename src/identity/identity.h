@@ -6,30 +6,12 @@
 #include <string>
 #include <unordered_map>
 
-// The real and effective ids of the process.
-struct ProcessIds {
-    uid_t uid = static_cast<uid_t>(-1);
-    uid_t euid = static_cast<uid_t>(-1);
-    gid_t gid = static_cast<gid_t>(-1);
-    gid_t egid = static_cast<gid_t>(-1);
-};
-
-// The ids, and the real user's name, shell and home directory.
+// The real user's password-database record, as far as the run needs it.
 struct UserRecord {
-    ProcessIds ids;
-    std::string name;
-    std::string shell;
     std::string home;
 };
 
-// The four ids as they are now; nothing is kept between calls.
-ProcessIds refresh_ids();
-
-// True when the real and effective user or group ids differ.
-bool ids_differ(const ProcessIds& ids);
-
-// The ids and the password entry of the real user id as they are now ("I have no name!", "/bin/sh"
-// and "/" without one).
+// The password entry of the real user id as it is now (a home of "/" without one).
 UserRecord load_user_record();
 
 // The real user's home directory, from the password database as it is now.

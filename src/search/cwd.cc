@@ -8,10 +8,6 @@
 
 namespace {
 
-[[noreturn]] void no_cwd() {
-    fatal(Prefix::none, "Can't get current working directory\n");
-}
-
 // PWD as a stand-in for the working directory when getcwd fails: absolute and short enough,
 // and naming the working directory itself (same device and inode as "."), since any parent that
 // changed directory without updating PWD leaves a wrong one behind. A removed directory cannot
@@ -26,8 +22,6 @@ const char* trusted_pwd() {
     if (stat(pwd, &named) != 0) return nullptr;
     return named.st_dev == here.st_dev && named.st_ino == here.st_ino ? pwd : nullptr;
 }
-
-}  // namespace
 
 // getcwd fails for a deleted or unreachable directory, or one longer than the buffer.
 bool fill_cwd(PathPrefix& cwd) {
@@ -49,8 +43,10 @@ bool fill_cwd(PathPrefix& cwd) {
     return true;
 }
 
-const PathPrefix& load_cwd(RunContext& run) {
-    PathPrefix& cwd = run.CwdPrefix;
-    if (cwd.length == 0 && !fill_cwd(cwd)) no_cwd();
-    return cwd;
+}  // namespace
+
+const PathPrefix* working_directory(RunContext& run) {
+    if (run.cwd_state == CwdState::unknown)
+        run.cwd_state = fill_cwd(run.CwdPrefix) ? CwdState::found : CwdState::unavailable;
+    return run.cwd_state == CwdState::found ? &run.CwdPrefix : nullptr;
 }

@@ -13,51 +13,111 @@ std::string slash_dir_of(const char* name) {
     return dir;
 }
 
-EntrySkip prepare_entry(RunContext& run, std::string& entry) {
+PreparedEntry prepare_entry(RunContext& run, const std::string& entry, std::string& expanded) {
     const OptionSet& options = run.options;
+    PreparedEntry prepared{EntrySkip::none, &entry};
     if (entry[0] == '~') {
-        if (options.opt_skip_tilde) return EntrySkip::tilde;
-        entry = expand_tildes(entry, run.homes);
+        if (options.opt_skip_tilde) return {EntrySkip::tilde, nullptr};
+        expanded = expand_tildes(entry, run.homes);
+        prepared.dir = &expanded;
     }
     // --skip-dot looks at the expanded text and skips every relative entry, not only "./...".
-    if (options.opt_skip_dot && (entry.empty() || entry[0] != '/')) return EntrySkip::dot;
-    return EntrySkip::none;
+    const std::string& dir = *prepared.dir;
+    if (options.opt_skip_dot && (dir.empty() || dir[0] != '/')) return {EntrySkip::dot, nullptr};
+    return prepared;
 }
 
 namespace {
 
-// Probes entry/base_name and prints it when it matches; true when a line was printed. The
-// candidate's storage is the caller's, kept from one entry to the next.
-bool try_entry(RunContext& run, int indent, std::string& entry, std::string_view base_name,
-               std::string& candidate) {
-    if (prepare_entry(run, entry) != EntrySkip::none) return false;
-    join_dir_name(entry, base_name, candidate);
-    ProbeBits bits = probe_file(candidate.c_str());
-    if (!(bits & PROBE_EXISTS) || !(bits & PROBE_EXEC)) return false;
+// One lookup in progress.
+struct Walk {
+    Walk(RunContext& context, int lines_indent, std::string_view name)
+        : run(context), indent(lines_indent), command(name) {}
+    RunContext& run;
+    int indent;
+    std::string_view command;
+    std::string candidate;  // storage kept from one entry to the next
+    Probe first_match;      // the probe of the first printed match
+    // A plain run has ended its search: what follows is only probed for the explanation.
+    bool stopped = false;
+    LookupResult result;
+};
+
+void report(Walk& walk, Outcome outcome, std::string_view entry, std::string_view dir,
+            std::string_view base_name, const Probe* probe) {
+    bool probed = probe != nullptr;
+    explain_candidate(
+        walk.run, {walk.command, entry, dir, base_name, probed ? &walk.candidate : nullptr, outcome,
+                   probe, outcome == Outcome::later ? &walk.first_match : nullptr});
+}
+
+// A match past the stop is never printed, so it is only normalised to tell whether it would be
+// dropped, quietly: a working directory that cannot be named, or a result too long, leaves it
+// counted as lying elsewhere, and nothing about it can end the run.
+Outcome later_outcome(RunContext& run, const std::string& candidate) {
+    if (!run.options.opt_skip_tilde) return Outcome::later;
+    const PathPrefix* cwd = candidate[0] == '/' ? &run.CwdPrefix : working_directory(run);
     Match match;
-    match.via_dot_entry = !entry.empty() && entry[0] == '.';
-    build_full_path(run, candidate.c_str(), match);
-    return show_result(run, match, indent);
+    bool dropped = cwd != nullptr && normalise_path(candidate.c_str(), *cwd, match.ResultPath) &&
+                   drops_match(run, match);
+    return dropped ? Outcome::dropped : Outcome::later;
+}
+
+Outcome refusal(const Probe& probe) {
+    if (!probe.exists) return Outcome::failed;
+    return S_ISDIR(probe.status.st_mode) ? Outcome::directory : Outcome::not_executable;
+}
+
+// Everything the search decides about one entry: whether a skip option passes it over, whether
+// its candidate matches, whether the match is dropped, printed, and ends the search.
+void try_entry(Walk& walk, const std::string& entry, std::string_view base_name) {
+    RunContext& run = walk.run;
+    std::string expanded;
+    PreparedEntry prepared = prepare_entry(run, entry, expanded);
+    if (prepared.skip != EntrySkip::none) {
+        Outcome outcome =
+            prepared.skip == EntrySkip::tilde ? Outcome::skipped_tilde : Outcome::skipped_dot;
+        if (run.explanation != nullptr) report(walk, outcome, entry, entry, base_name, nullptr);
+        return;
+    }
+    const std::string& dir = *prepared.dir;
+    join_dir_name(dir, base_name, walk.candidate);
+    Probe probe = probe_file(walk.candidate.c_str(), run.explanation != nullptr);
+    if (!probe.exec || walk.stopped) {
+        Outcome outcome = !probe.exec ? refusal(probe) : later_outcome(run, walk.candidate);
+        if (run.explanation != nullptr) report(walk, outcome, entry, dir, base_name, &probe);
+        return;
+    }
+    Match match;
+    match.via_dot_entry = !dir.empty() && dir[0] == '.';
+    walk.result.failure = build_full_path(run, walk.candidate.c_str(), match);
+    if (walk.result.failure) return;
+    bool dropped = drops_match(run, match);
+    if (run.explanation != nullptr)
+        report(walk, dropped ? Outcome::dropped : Outcome::taken, entry, dir, base_name, &probe);
+    if (dropped) return;
+    show_result(run, match, walk.indent);
+    if (!walk.result.found && run.explanation != nullptr) walk.first_match = probe;
+    walk.result.found = true;
+    walk.stopped = !run.options.opt_all;
 }
 
 }  // namespace
 
 LookupResult lookup_command(RunContext& run, int indent, const char* name) {
-    if (run.options.opt_explain) return explain_lookup(run, indent, name);
-    LookupResult result;
-    std::string entry, candidate;
+    Walk walk(run, indent, name);
     if (contains_slash(name)) {
-        result.name_has_slash = true;
-        result.slash_dir = slash_dir_of(name);
-        entry = result.slash_dir;
-        result.found = try_entry(run, indent, entry, strrchr(name, '/') + 1, candidate);
-        return result;
+        walk.result.name_has_slash = true;
+        walk.result.slash_dir = slash_dir_of(name);
+        try_entry(walk, walk.result.slash_dir, strrchr(name, '/') + 1);
+        return walk.result;
     }
+    std::string entry;
     size_t entry_pos = 0;
     while (next_path_entry(run.path_list, entry_pos, entry)) {
-        if (!try_entry(run, indent, entry, name, candidate)) continue;
-        result.found = true;
-        if (!run.options.opt_all) break;
+        try_entry(walk, entry, name);
+        // --explain goes on past the stop, to name the copies that the match shadows.
+        if (walk.result.failure || (walk.stopped && run.explanation == nullptr)) break;
     }
-    return result;
+    return walk.result;
 }

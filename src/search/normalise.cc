@@ -80,9 +80,11 @@ bool normalise_path(const char* candidate, const PathPrefix& cwd,
     }
 }
 
-void build_full_path(RunContext& run, const char* candidate, Match& match) {
-    // An absolute candidate never reads the working directory, so it is not loaded for one.
-    const PathPrefix& cwd = candidate[0] != '/' ? load_cwd(run) : run.CwdPrefix;
-    if (!normalise_path(candidate, cwd, match.ResultPath))
-        fatal(Prefix::none, "Can't create full path\n");
+Failure build_full_path(RunContext& run, const char* candidate, Match& match) {
+    // An absolute candidate never reads the working directory, so it is not looked for one.
+    const PathPrefix* cwd = &run.CwdPrefix;
+    if (candidate[0] != '/' && (cwd = working_directory(run)) == nullptr)
+        return {Failure::no_working_directory};
+    if (!normalise_path(candidate, *cwd, match.ResultPath)) return {Failure::full_path_too_long};
+    return {};
 }

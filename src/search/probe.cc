@@ -1,16 +1,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "search/search.h"
 
-ProbeBits probe_file(const char* path) {
-    struct stat st;
-    if (stat(path, &st) != 0) return 0;
+// errno is read only when asked: reading it binds one more library symbol in every run that
+// meets a missing candidate, and only --explain says why a candidate is missing.
+Probe probe_file(const char* path, bool with_reason) {
+    Probe probe;
+    if (stat(path, &probe.status) != 0) {
+        if (with_reason) probe.error = errno;
+        return probe;
+    }
+    probe.exists = true;
     // No access test for a directory: it never matches, whatever its permissions.
-    if (S_ISDIR(st.st_mode)) return PROBE_EXISTS | PROBE_DIR;
-    ProbeBits bits = PROBE_EXISTS;
-    if (effective_access(path, X_OK) == 0) bits |= PROBE_EXEC;
-    return bits;
+    probe.exec = !S_ISDIR(probe.status.st_mode) && effective_access(path, X_OK) == 0;
+    return probe;
 }
 
 // A plain loop rather than string_view::find, whose memchr would be one more symbol for the

@@ -2,32 +2,43 @@
 // of a match into a full path and its display.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "identity/identity.h"
 #include "tilde/tilde.h"
 #include "util/util.h"
 
-struct stat;
+struct Explanation;
+
+// Whether the run's working directory was looked for, and what came of it.
+enum class CwdState : unsigned char { unknown, found, unavailable };
 
 // What one run knows, built by the driver and handed down to every stage.
 struct RunContext {
     OptionSet options;
     const char* path_list = nullptr;  // PATH as read at start: null when unset, maybe empty
     PathPrefix HomePrefix;            // filled at start-up under --show-tilde or --skip-tilde
-    PathPrefix CwdPrefix;             // loaded on first need (load_cwd)
-    TildeHomes homes;                 // the homes that tilde entries named so far
+    PathPrefix CwdPrefix;             // filled by working_directory on first need
+    CwdState cwd_state = CwdState::unknown;
+    TildeHomes homes;  // HOME as read at start, and the homes that tilde entries named so far
     Output out;
+    Explanation* explanation = nullptr;  // --explain, told about every candidate; null without
 };
 
-// Answer of probe_file about one path.
-using ProbeBits = unsigned;
-inline constexpr ProbeBits PROBE_EXISTS = 0x01;  // stat succeeded
-inline constexpr ProbeBits PROBE_EXEC = 0x02;    // not a directory, executable by effective ids
-inline constexpr ProbeBits PROBE_DIR = 0x10;     // a directory
+// What the file probe found out about one candidate (following symbolic links).
+struct Probe {
+    bool exists = false;  // stat succeeded
+    int error = 0;        // why it failed, when the reason was asked for
+    struct stat status;   // what stat said, when it succeeded
+    bool exec = false;    // not a directory, and executable by the effective ids
+};
 
 // One match, normalised, with what its display needs to know.
 struct Match {
@@ -35,8 +46,9 @@ struct Match {
     bool via_dot_entry = false;  // the entry that reached the probe began with '.'
 };
 
-// stat and effective-id access test of path (following symbolic links).
-ProbeBits probe_file(const char* path);
+// stat and, for what is not a directory, the effective-id access test of path; with_reason
+// keeps the reason of a failed stat.
+Probe probe_file(const char* path, bool with_reason);
 
 // True when text contains a '/'.
 bool contains_slash(std::string_view text);
@@ -58,40 +70,83 @@ std::string slash_dir_of(const char* name);
 // Why an entry is passed over, if it is.
 enum class EntrySkip { none, tilde, dot };
 
-// Expands a '~' entry in place and applies --skip-tilde and --skip-dot to it.
-EntrySkip prepare_entry(RunContext& run, std::string& entry);
+// The directory an entry names: the entry itself, or its tilde expansion (kept in expanded).
+struct PreparedEntry {
+    EntrySkip skip = EntrySkip::none;  // the skip option that passes the entry over, if any
+    const std::string* dir = nullptr;
+};
+
+// Expands a '~' entry into expanded and applies --skip-tilde and --skip-dot to it.
+PreparedEntry prepare_entry(RunContext& run, const std::string& entry, std::string& expanded);
 
 // Searches name along the run's PATH (or in its own directory when it has a '/') and prints
-// each match; indent 1 puts a tab before each line.
+// each match; indent 1 puts a tab before each line. The only walk over the entries: each
+// candidate and what became of it goes to the run's explanation, when there is one.
 LookupResult lookup_command(RunContext& run, int indent, const char* name);
 
-// Fills cwd from getcwd, or from a PWD that names the working directory; false when neither
-// works.
-bool fill_cwd(PathPrefix& cwd);
-
-// The run's working directory as a prefix: loads CwdPrefix from getcwd, or from an absolute
-// PWD, on first use; ends the run with 255 when neither works.
-const PathPrefix& load_cwd(RunContext& run);
+// The run's working directory as a prefix, looked for once per run (getcwd, or a PWD that
+// names it); null when it cannot be named.
+const PathPrefix* working_directory(RunContext& run);
 
 // Normalises candidate into result against cwd (used only when candidate is relative); false
 // when the result does not fit in path_buffer_size bytes.
 bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[path_buffer_size]);
 
-// normalise_path of candidate into match, loading the working directory first for a relative
-// candidate; ends the run with "Can't create full path\n" and 255 when it does not fit.
-void build_full_path(RunContext& run, const char* candidate, Match& match);
+// normalise_path of candidate into match, against the working directory for a relative one;
+// the failure when that cannot be named or the result does not fit.
+Failure build_full_path(RunContext& run, const char* candidate, Match& match);
 
 // True when path begins with prefix.
 inline bool lies_under(const char* path, const PathPrefix& prefix) {
     return strncmp(path, prefix.text, prefix.length) == 0;
 }
 
-// Prints match in the dot, tilde or plain form and returns true, or returns false when
-// --skip-tilde discards it.
-bool show_result(RunContext& run, const Match& match, int indent);
+// True when --skip-tilde drops match from the output: it lies under the home directory.
+bool drops_match(const RunContext& run, const Match& match);
+
+// Prints match in the dot, tilde or plain form.
+void show_result(RunContext& run, const Match& match, int indent);
+
+// What the lookup decided about one candidate.
+enum class Outcome : unsigned char {
+    skipped_tilde,   // a '~' entry passed over by --skip-tilde: nothing probed
+    skipped_dot,     // a relative entry passed over by --skip-dot: nothing probed
+    failed,          // stat refused the candidate
+    directory,       // a directory, never a match
+    not_executable,  // the effective ids may not run it
+    taken,           // a match, printed
+    dropped,         // a match under the home directory, dropped by --skip-tilde
+    later,           // a match past the point where the search stops, not printed
+};
+
+// One candidate of a lookup as the lookup saw it.
+struct CandidateReport {
+    std::string_view command;      // the name as it was asked for
+    std::string_view entry;        // the PATH entry as written (or the name's directory)
+    std::string_view dir;          // the entry after tilde expansion
+    std::string_view base_name;    // the name without its directory
+    const std::string* candidate;  // dir and base name joined; null when skipped
+    Outcome outcome;
+    const Probe* probe = nullptr;        // null when skipped
+    const Probe* first_match = nullptr;  // the probe of the first printed match, for a later one
+};
 
 // --explain: one line "PROGRAM: COMMAND: WHERE: VERDICT" on standard error for every place a
 // COMMAND is looked for, standard output flushed first so that a terminal shows both in order.
+// The observer of every lookup, with what it learns once per run.
+struct Explanation {
+    // What a directory that held a missing candidate turned out to be.
+    struct Directory {
+        bool missing = false;  // stat said it does not exist
+        bool listed = false;   // its names were read: links holds every one that may be a link
+        std::unordered_set<std::string> links;
+    };
+    IdNames names;
+    std::unordered_map<std::string, Directory> directories;  // by the text of the entry
+};
+
+// Writes the line about one candidate.
+void explain_candidate(RunContext& run, const CandidateReport& report);
 
 // Writes one such line.
 void explain_line(RunContext& run, std::string_view command, std::string_view where,
@@ -101,17 +156,9 @@ void explain_line(RunContext& run, std::string_view command, std::string_view wh
 // first (function_shown, without --all), or PATH is unset or empty. Nothing otherwise.
 void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown);
 
-// lookup_command under --explain: the same output and result, each candidate explained, and
-// the search carried on past the last printed match to name the copies it shadows.
-LookupResult explain_lookup(RunContext& run, int indent, const char* name);
-
 // "MODE OWNER GROUP" of a file: its mode as the ten characters of ls -l, its owner and group
 // by name, or by number when the database has none.
 std::string mode_owner_group(const struct stat& status, IdNames& names);
 
 // The text of the symbolic link path, however long; empty when it cannot be read.
 std::string read_link(const std::string& path);
-
-// --check-path: writes the audit of PATH to the output and returns the number of entries with
-// a finding that counts, capped at 254 (1 when PATH is unset or empty).
-int check_path(RunContext& run);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 
 #include "identity/identity.h"
 
@@ -61,7 +60,7 @@ std::string expand_tildes(std::string_view text, TildeHomes& homes) {
 // "~" and "~/..." name the current user's home: HOME when it is set (even when empty), the
 // password database's home of the real user otherwise.
 static std::string expand_own_home(std::string_view word, TildeHomes& homes) {
-    if (const char* home = getenv("HOME"); home != nullptr) return join_prefix_rest(home, word, 1);
+    if (homes.home_variable != nullptr) return join_prefix_rest(homes.home_variable, word, 1);
     if (!homes.own) homes.own = user_home();
     return join_prefix_rest(homes.own->c_str(), word, 1);
 }

@@ -12,7 +12,8 @@
 // "~user" entries is expanded again for every COMMAND, and the password database may be a
 // network service.
 struct TildeHomes {
-    std::optional<std::string> own;  // the real user's home, read while HOME is unset
+    const char* home_variable = nullptr;  // HOME as the run read it at start: null when unset
+    std::optional<std::string> own;       // the real user's home, read while HOME is unset
     std::unordered_map<std::string, std::optional<std::string>> users;  // none: no such user
 };
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,35 +10,15 @@
 
 namespace {
 
-// Sets HOME (or unsets it, for nullopt) for one scope and puts the old value back.
-class HomeVariable {
-  public:
-    explicit HomeVariable(std::optional<std::string> home) {
-        if (const char* old = getenv("HOME")) old_ = old;
-        if (home)
-            setenv("HOME", home->c_str(), 1);
-        else
-            unsetenv("HOME");
-    }
-    ~HomeVariable() {
-        if (old_)
-            setenv("HOME", old_->c_str(), 1);
-        else
-            unsetenv("HOME");
-    }
-
-  private:
-    std::optional<std::string> old_;
-};
-
 struct Case {
     std::string input;
     std::string expanded;
 };
 
-// One run: each home is looked up once for all the cases.
-void expect_expansions(const std::vector<Case>& cases) {
+// One run with HOME at home (null: unset): each home is looked up once for all the cases.
+void expect_expansions(const char* home, const std::vector<Case>& cases) {
     TildeHomes homes;
+    homes.home_variable = home;
     for (const Case& c : cases)
         EXPECT_EQ(expand_tildes(c.input, homes), c.expanded) << "input: " << c.input;
 }
@@ -49,37 +27,37 @@ void expect_expansions(const std::vector<Case>& cases) {
 
 // Where tilde words begin and end; only the current user's home is involved here.
 TEST(ExpandTildes, WordBoundaries) {
-    HomeVariable home("/home/u");
-    expect_expansions({
-        {"~", "/home/u"},
-        {"~/", "/home/u/"},
-        {"~/bin", "/home/u/bin"},
-        {"~/a ~/b", "/home/u/a /home/u/b"},
-        {"~/a\t~/b", "/home/u/a\t/home/u/b"},  // a tab starts a word
-        {"~/a\n~/b", "/home/u/a\n~/b"},        // a newline does not
-        {"~/a~b", "/home/u/a~b"},              // nor does anything but a blank or tab
-        {"~ x", "/home/u x"},                  // a blank ends a word
-        {"~\n~", "/home/u\n~"},                // and so does a newline
-        {"~ ~ ~", "/home/u /home/u /home/u"},
-        {"~  ~", "/home/u  /home/u"},
-        {"~/a ~", "/home/u/a /home/u"},
-        {"", ""},
-        {"bin", "bin"},
-        {"a ~/b", "a /home/u/b"},  // only PATH entries that begin with '~' get here at all
-        {"a~/b", "a~/b"},
-    });
+    expect_expansions(
+        "/home/u",
+        {
+            {"~", "/home/u"},
+            {"~/", "/home/u/"},
+            {"~/bin", "/home/u/bin"},
+            {"~/a ~/b", "/home/u/a /home/u/b"},
+            {"~/a\t~/b", "/home/u/a\t/home/u/b"},  // a tab starts a word
+            {"~/a\n~/b", "/home/u/a\n~/b"},        // a newline does not
+            {"~/a~b", "/home/u/a~b"},              // nor does anything but a blank or tab
+            {"~ x", "/home/u x"},                  // a blank ends a word
+            {"~\n~", "/home/u\n~"},                // and so does a newline
+            {"~ ~ ~", "/home/u /home/u /home/u"},
+            {"~  ~", "/home/u  /home/u"},
+            {"~/a ~", "/home/u/a /home/u"},
+            {"", ""},
+            {"bin", "bin"},
+            {"a ~/b", "a /home/u/b"},  // only PATH entries that begin with '~' get here at all
+            {"a~/b", "a~/b"},
+        });
 }
 
 TEST(ExpandTildes, EmptyHome) {
-    HomeVariable home("");
-    expect_expansions({{"~/bin", "/bin"}, {"~", ""}, {"~/a ~/b", "/a /b"}});
+    expect_expansions("", {{"~/bin", "/bin"}, {"~", ""}, {"~/a ~/b", "/a /b"}});
 }
 
 // The output grows well past its first guess of the size without losing a byte.
 TEST(ExpandTildes, LongExpansions) {
     std::string long_home = "/" + std::string(100, 'h');
-    HomeVariable home(long_home);
     TildeHomes homes_;
+    homes_.home_variable = long_home.c_str();
     EXPECT_EQ(expand_tildes("~", homes_), long_home);
     std::string input = "~/a ~/b\t~/c";
     std::string expected = long_home + "/a " + long_home + "/b\t" + long_home + "/c";
@@ -127,24 +105,24 @@ class TildeNss : public NssTest {
 
 TEST_F(TildeNss, NamedUsers) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + root_));
-    HomeVariable home("/home/u");
-    expect_expansions({
-        {"~svc", "/home/svc"},
-        {"~svc/bin", "/home/svc/bin"},
-        {"~nohome/x", "/x"},
-        {"~nohome", ""},
-        {"~nosuch/x", "~nosuch/x"},
-        {"~nosuch", "~nosuch"},
-        {"~\t~/x", "~\t~/x"},  // one word: the user "\t~"
-        {"~svc ~root/x", "/home/svc /root/x"},
-        {"~root~", "~root~"},  // the user "root~"
-        {"~/a ~svc/b\t~nosuch/c\n~svc/d", "/home/u/a /home/svc/b\t~nosuch/c\n~svc/d"},
-    });
+    expect_expansions("/home/u", {
+                                     {"~svc", "/home/svc"},
+                                     {"~svc/bin", "/home/svc/bin"},
+                                     {"~nohome/x", "/x"},
+                                     {"~nohome", ""},
+                                     {"~nosuch/x", "~nosuch/x"},
+                                     {"~nosuch", "~nosuch"},
+                                     {"~\t~/x", "~\t~/x"},  // one word: the user "\t~"
+                                     {"~svc ~root/x", "/home/svc /root/x"},
+                                     {"~root~", "~root~"},  // the user "root~"
+                                     {"~/a ~svc/b\t~nosuch/c\n~svc/d",
+                                      "/home/u/a /home/svc/b\t~nosuch/c\n~svc/d"},
+                                 });
 }
 
 TEST_F(TildeNss, ExpandTildePrefixTakesWholeWords) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_));
-    HomeVariable home("/home/u");
+    homes_.home_variable = "/home/u";
     EXPECT_EQ(expand_tilde_prefix("~svc/bin/x", homes_), "/home/svc/bin/x");
     EXPECT_EQ(expand_tilde_prefix("~/bin", homes_), "/home/u/bin");
     EXPECT_EQ(expand_tilde_prefix("~nosuch/bin", homes_), "~nosuch/bin");
@@ -154,7 +132,6 @@ TEST_F(TildeNss, ExpandTildePrefixTakesWholeWords) {
 
 TEST_F(TildeNss, HomeUnsetUsesTheRealUsersEntry) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_ + "me:x:" + real_ids() + "::/home/me:/bin/sh\n"));
-    HomeVariable home(std::nullopt);
     EXPECT_EQ(expand_tildes("~/a ~/b\t~ ~svc", homes_),
               "/home/me/a /home/me/b\t/home/me /home/svc");
 
@@ -168,7 +145,6 @@ TEST_F(TildeNss, HomeUnsetUsesTheRealUsersEntry) {
 TEST_F(TildeNss, HomeUnsetWithoutEntryIsRoot) {
     ASSERT_NO_FATAL_FAILURE(write_passwd(users_));
     if (getuid() == 60001 || getuid() == 60002) GTEST_SKIP() << "the real user has an entry";
-    HomeVariable home(std::nullopt);
     EXPECT_EQ(expand_tildes("~/bin", homes_), "//bin");
     EXPECT_EQ(expand_tildes("~", homes_), "/");
 }

@@ -29,23 +29,11 @@ void flush_output(Output& output) {
     if (fflush(output.stream) != 0) note_failure(output);
 }
 
-static void write_message(Prefix prefix, std::string_view text, int error) {
-    if (prefix == Prefix::program) fprintf(stderr, "%s: ", program_name);
-    fwrite(text.data(), 1, text.size(), stderr);
-    if (error != 0) fprintf(stderr, ": %s\n", strerror(error));
-}
-
-// What was printed before still goes out. A flush that fails on the way is not reported: the
-// run already ends with its one message and 255, and the failure is often a consequence of the
-// condition reported (output copied from a listing that shrank).
-void fatal(Prefix prefix, std::string_view text, int error) {
-    write_message(prefix, text, error);
+// What was printed before still goes out.
+void out_of_memory(bool line_end) {
+    fprintf(stderr, "%s: Out of memory%s", program_name, line_end ? "\n" : "");
     fflush(stdout);
     exit(255);
-}
-
-void out_of_memory() {
-    fatal(Prefix::program, "Out of memory");
 }
 
 void* alloc_or_die(size_t size) {
@@ -57,23 +45,18 @@ void* alloc_or_die(size_t size) {
 void* realloc_or_die(void* block, size_t size) {
     if (block == nullptr) return alloc_or_die(size);
     void* grown = realloc(block, size);
-    if (grown == nullptr && size != 0) fatal(Prefix::program, "Out of memory\n");
+    if (grown == nullptr && size != 0) out_of_memory(true);
     return grown;
 }
 
 void install_out_of_memory_handler() {
-    std::set_new_handler(out_of_memory);
+    std::set_new_handler([] { out_of_memory(); });
 }
 
-int flushed_status(Output& output, int status) {
-    FILE* stream = output.stream;
+int flushed_error(Output& output) {
     // errno is read only when the flush failed: a successful run never touches it.
-    int flushed = fflush(stream);
-    if (flushed != 0) note_failure(output);
-    if (output.first_error == 0 && !stream_failed(stream)) return status;
+    if (fflush(output.stream) != 0) note_failure(output);
     // Without a noted reason the stream failed on a write that no caller saw (stdio's own).
-    write_message(Prefix::program, "write error",
-                  output.first_error != 0 ? output.first_error : EIO);
-    // Exiting through exit would flush the failing stream once more.
-    _Exit(255);
+    if (output.first_error == 0 && stream_failed(output.stream)) output.first_error = EIO;
+    return output.first_error;
 }

@@ -1,5 +1,5 @@
-// The bottom layer: the types every other module shares, the output stream, allocation that
-// never fails, and the one way a run ends on a fatal condition. Includes nothing of ours.
+// The bottom layer: the types every other module shares, the output stream and allocation that
+// never fails. Includes nothing of ours.
 #pragma once
 
 #include <cstddef>
@@ -34,11 +34,27 @@ struct OptionSet {
     bool opt_check_path = false;      // audit PATH itself before any lookup
 };
 
+// A condition that ends the run, found by a lower layer and handed up as a value: only the
+// driver writes its message and ends the run.
+struct Failure {
+    enum Kind : unsigned char {
+        none,
+        no_working_directory,  // a relative match, and no way to name the working directory
+        full_path_too_long,    // a normalised match does not fit in path_buffer_size bytes
+        standard_input,        // reading the listing failed (error says why)
+        input_changed,         // the mapped listing changed while the run used it
+    };
+    Kind kind = none;
+    int error = 0;  // errno of a failed system call, 0 otherwise
+    explicit operator bool() const { return kind != none; }
+};
+
 // What one lookup found, for the caller's failure line.
 struct LookupResult {
     bool found = false;           // at least one line was printed
     bool name_has_slash = false;  // the name was not searched along PATH
     std::string slash_dir;        // the directory tried for a name with '/'
+    Failure failure;              // the run must end: nothing more was looked at or printed
 };
 
 // The stream that results, definitions and alias lines go to, in the order they are produced,
@@ -61,21 +77,15 @@ void flush_output(Output& output);
 // out-of-memory path, reached from operator new deep inside any module, must name the program.
 extern const char* program_name;
 
-// Whether a fatal message starts with "PROGRAM: ".
-enum class Prefix : bool { none, program };
-
-// Ends the run with status 255: writes the message (the prefix, text and, when error is not 0,
-// ": " and the system's text for it with a line end) to standard error, then flushes standard
-// output. Every fatal condition ends here.
-[[noreturn]] void fatal(Prefix prefix, std::string_view text, int error = 0);
-
 // malloc that ends the run with "PROGRAM: Out of memory" (no line end) on failure.
 void* alloc_or_die(size_t size);
 // realloc that ends the run with "PROGRAM: Out of memory\n" on failure; a null block behaves as
 // alloc_or_die, a size of 0 returns realloc's result unchanged.
 void* realloc_or_die(void* block, size_t size);
-// The out-of-memory end of operator new and of alloc_or_die.
-[[noreturn]] void out_of_memory();
+// The out-of-memory end of operator new and of alloc_or_die: "PROGRAM: Out of memory", with a
+// line end when line_end, to standard error, standard output flushed, status 255. The one exit
+// below the driver: an allocation can fail anywhere, and nothing could carry that up.
+[[noreturn]] void out_of_memory(bool line_end = false);
 // Makes operator new end the run the way alloc_or_die does instead of throwing.
 void install_out_of_memory_handler();
 
@@ -85,6 +95,5 @@ void install_out_of_memory_handler();
 int effective_access(const char* path, int mode);
 bool stream_failed(FILE* stream);
 
-// Flushes the output and returns status; a failed write (now or earlier) instead ends the
-// process with "PROGRAM: write error: REASON\n" and 255, so lost output never reads as success.
-int flushed_status(Output& output, int status);
+// Flushes output: the errno of the first write to it that failed (now or earlier), or 0.
+int flushed_error(Output& output);

@@ -1,4 +1,3 @@
-// --check-path: an audit of PATH itself, field by field as execvp(3) and the shells read it.
 // Every directory the audit looks at is looked at once, whatever number of entries leads to
 // it, and every table is a hash: a PATH of thousands of entries costs no more per entry than
 // a short one.
@@ -11,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "search/search.h"
+#include "audit/audit.h"
 
 namespace {
 
@@ -58,8 +57,6 @@ struct Audit {
     std::unordered_map<std::string, Examination> examinations;  // by text after tilde expansion
     std::unordered_map<std::string, size_t> first_by_text;      // the first entry of each text
     std::unordered_map<DirId, size_t, DirIdHash> first_by_dir;  // the first entry of each dir
-    PathPrefix cwd;
-    bool cwd_tried = false;
 };
 
 const PathStatus& look_at(Audit& audit, const std::string& path) {
@@ -171,15 +168,9 @@ bool absolute_form(Audit& audit, const std::string& text, std::string& absolute)
         absolute = text;
         return true;
     }
-    if (!audit.cwd_tried) {
-        audit.cwd_tried = true;
-        if (audit.run.CwdPrefix.length != 0)
-            audit.cwd = audit.run.CwdPrefix;
-        else if (!fill_cwd(audit.cwd))
-            audit.cwd.length = 0;
-    }
-    if (audit.cwd.length == 0) return false;
-    absolute.assign(audit.cwd.text, audit.cwd.length).append(text);
+    const PathPrefix* cwd = working_directory(audit.run);
+    if (cwd == nullptr) return false;
+    absolute.assign(cwd->text, cwd->length).append(text);
     return true;
 }
 
@@ -212,47 +203,51 @@ Examination examine(Audit& audit, const std::string& text) {
     return exam;
 }
 
-void write_finding(Output& out, size_t number, std::string_view entry, std::string_view finding) {
-    put_text(out, std::to_string(number));
-    put_text(out, ": ");
-    put_text(out, entry);
-    put_text(out, ": ");
-    put_text(out, finding);
-    put_char(out, '\n');
+// Every finding counts toward the status but a note, which only tells.
+bool counts_toward_status(std::string_view finding) {
+    return !finding.starts_with("note: ");
 }
 
-// Writes the findings of one entry; true when one of them counts.
-bool audit_entry(Audit& audit, size_t number, std::string_view field) {
-    Output& out = audit.run.out;
-    if (field.empty()) {
-        write_finding(out, number, "(empty)", "empty: stands for the working directory");
-        return true;
-    }
-    bool counts = false;
-    auto finding = [&](std::string_view text) {
-        write_finding(out, number, field, text);
-        counts = true;
-    };
+// The findings of one entry, in the order they are written.
+std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_view field) {
+    if (field.empty()) return {"empty: stands for the working directory"};
+    std::vector<std::string> findings;
     std::string written(field);
     std::string text = field[0] == '~' ? expand_tildes(written, audit.run.homes) : written;
-    if (text.empty() || text[0] != '/') finding("relative: resolved against the working directory");
+    if (text.empty() || text[0] != '/')
+        findings.emplace_back("relative: resolved against the working directory");
     if (field[0] == '~')
-        finding(
+        findings.emplace_back(
             "tilde: expanded by trakko and bash only; other shells and execvp(3) take it "
             "literally");
     auto [known, added] = audit.examinations.try_emplace(text);
     if (added) known->second = examine(audit, text);
     const Examination& exam = known->second;
-    if (!exam.state.empty()) finding(exam.state);
+    if (!exam.state.empty()) findings.push_back(exam.state);
     auto [first, fresh] = audit.first_by_text.try_emplace(text, number);
-    if (!fresh) finding("duplicate of entry " + std::to_string(first->second));
-    if (!exam.writable.empty()) finding(exam.writable);
-    if (!exam.foreign.empty()) finding(exam.foreign);
+    if (!fresh) findings.push_back("duplicate of entry " + std::to_string(first->second));
+    if (!exam.writable.empty()) findings.push_back(exam.writable);
+    if (!exam.foreign.empty()) findings.push_back(exam.foreign);
     if (fresh && exam.is_dir) {
         auto [same, unseen] = audit.first_by_dir.try_emplace(DirId{exam.dev, exam.ino}, number);
         if (!unseen)
-            write_finding(out, number, field,
-                          "note: the same directory as entry " + std::to_string(same->second));
+            findings.push_back("note: the same directory as entry " + std::to_string(same->second));
+    }
+    return findings;
+}
+
+// Writes the findings of one entry; true when one of them counts.
+bool audit_entry(Audit& audit, size_t number, std::string_view field) {
+    Output& out = audit.run.out;
+    bool counts = false;
+    for (const std::string& finding : findings_of(audit, number, field)) {
+        put_text(out, std::to_string(number));
+        put_text(out, ": ");
+        put_text(out, field.empty() ? "(empty)" : field);
+        put_text(out, ": ");
+        put_text(out, finding);
+        put_char(out, '\n');
+        counts = counts || counts_toward_status(finding);
     }
     return counts;
 }
