@@ -31,8 +31,9 @@ audits() {
     mkdir svc nameless && chown 60001 svc && chown 60002:60003 nameless
     chgrp 60050 grp && chmod 775 grp
     ln -s "$S/ok" grp/link
+    mkdir world/real && ln -s "$S/world/real" abs
     local path=":$S/ok::rel:~/bin:~nosuch:$S/file:$S/world/missing/deeper:$S/ok:$S/world"
-    path+=":$S/sticky:$S/sticky/sub:$S/open/sub:$S/grp:$S/svc:$S/nameless:$S/grp/link:$S/ok/:"
+    path+=":$S/sticky:$S/sticky/sub:$S/open/sub:$S/grp:$S/svc:$S/nameless:$S/grp/link:$S/ok/:$S/abs:"
     audits "${NSS[@]}" PATH="$path" HOME="$S/ok" -- --check-path 4<<EOT
 1: (empty): empty: stands for the working directory
 3: (empty): empty: stands for the working directory
@@ -56,9 +57,10 @@ audits() {
 17: $S/grp/link: writable by group: $S/grp (drwxrwxr-x root staff)
 17: $S/grp/link: note: the same directory as entry 2
 18: $S/ok/: note: the same directory as entry 2
-19: (empty): empty: stands for the working directory
+19: $S/abs: writable by others: $S/world (drwxrwxrwx root root)
+20: (empty): empty: stands for the working directory
 EOT
-    [ "$status" -eq 16 ]
+    [ "$status" -eq 17 ]
     [ "$stderr" = "" ]
 }
 
@@ -78,6 +80,15 @@ $name: no x in ($S/locked:$S/svc)" ]
     run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/svc" -- --check-path
     [ "$status" -eq 0 ]
     [ "$output" = "" ]
+    # Real root, effective nobody: the kernel asks the effective ids, and so does trakko.
+    mkdir mine && printf '#!/bin/sh\n' >mine/x && chmod 700 mine/x
+    run --separate-stderr as_ids "--ruid=0 --rgid=0 --euid=65534 --egid=65534" \
+        PATH="$S/locked:$S/mine" -- --check-path --explain x
+    [ "$status" -eq 2 ]
+    [ "$output" = "1: $S/locked: not searchable: Permission denied" ]
+    [ "$stderr" = "$name: x: $S/locked/x: Permission denied
+$name: x: $S/mine/x: not executable (-rwx------ root root)
+$name: no x in ($S/locked:$S/mine)" ]
 }
 
 @test "alone it is the whole run; with COMMANDs it comes first and the status adds up" {
