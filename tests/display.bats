@@ -45,6 +45,28 @@ as_nobody() {
     [ "$output" = "/../bin/sh" ]
 }
 
+@test "a '..' after a symbolic link prints the file found, as the system resolves it" {
+    make_exe app/releases/bin/deploy app/bin/deploy
+    mkdir app/releases/42 && ln -s releases/42 app/current
+    local kept="$SANDBOX/app/current/../bin/deploy"
+    # The lexical reading names another file: the candidate is printed, its '..' kept.
+    for path in "$SANDBOX/app/current/../bin" "$SANDBOX/app/./current//../bin/"; do
+        run --separate-stderr tk PATH="$path" -- deploy
+        [ "$status" -eq 0 ]
+        [ "$output" = "$kept" ]
+    done
+    cd app
+    run --separate-stderr tk PATH="current/../bin" -- --all deploy
+    [ "$output" = "$kept" ]
+    # ... or none at all.
+    rm bin/deploy
+    run --separate-stderr tk PATH="current/../bin" -- deploy
+    [ "$output" = "$kept" ]
+    # Where both readings name the same file, the normalised one stays.
+    run --separate-stderr tk PATH="$SANDBOX/app/releases/42/../bin" -- deploy
+    [ "$output" = "$SANDBOX/app/releases/bin/deploy" ]
+}
+
 @test "two leading slashes are kept, three or more become one" {
     run --separate-stderr tk PATH="/$SANDBOX/bin" -- x
     [ "$output" = "/$SANDBOX/bin/x" ]

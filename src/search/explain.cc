@@ -18,6 +18,8 @@ void explain_line(RunContext& run, std::string_view command, std::string_view wh
     flush_output(run.out);
     std::string line(program_name);
     line.append(": ").append(command).append(": ").append(where).append(": ").append(verdict);
+    // Names and link targets are another user's text: each line stays one line of trakko's own.
+    line = escape_controls(line);
     line += '\n';
     // One write: standard error is unbuffered, and a line in pieces could interleave with the
     // output of another process on the same terminal.

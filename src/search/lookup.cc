@@ -90,7 +90,7 @@ void try_entry(Walk& walk, const std::string& entry, std::string_view base_name)
     }
     Match match;
     match.via_dot_entry = !dir.empty() && dir[0] == '.';
-    walk.result.failure = build_full_path(run, walk.candidate.c_str(), match);
+    walk.result.failure = build_full_path(run, walk.candidate.c_str(), probe.status, match);
     if (walk.result.failure) return;
     bool dropped = drops_match(run, match);
     if (run.explanation != nullptr)

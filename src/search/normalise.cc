@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "search/search.h"
@@ -30,11 +32,11 @@ static size_t plain_length(const char* candidate) {
 }
 
 // The walk copies byte by byte, dropping doubled slashes and resolving "." and ".." components
-// when the '/' that ends them arrives. A final "." or ".." would stay, but a match always ends
-// in the command's own name. Most candidates have neither, and their plain start goes across
-// in one copy.
-bool normalise_path(const char* candidate, const PathPrefix& cwd,
-                    char (&result)[path_buffer_size]) {
+// (the latter only when resolve_dots) when the '/' that ends them arrives. A final "." or ".."
+// would stay, but a match always ends in the command's own name. Most candidates have neither,
+// and their plain start goes across in one copy.
+static bool walk(const char* candidate, const PathPrefix& cwd, char (&result)[path_buffer_size],
+                 bool resolve_dots, bool& climbed) {
     size_t w = 0;
     bool slash_before = false;
     if (candidate[0] != '/') {
@@ -61,8 +63,9 @@ bool normalise_path(const char* candidate, const PathPrefix& cwd,
             slash_before = true;
             continue;
         }
-        if (b == '/' && two_dots) {
+        if (b == '/' && two_dots && resolve_dots) {
             two_dots = false;
+            climbed = true;
             if (!climb(result, w)) {
                 // Above the root: the candidate is shown as it was given.
                 size_t length = strlen(candidate);
@@ -80,11 +83,38 @@ bool normalise_path(const char* candidate, const PathPrefix& cwd,
     }
 }
 
-Failure build_full_path(RunContext& run, const char* candidate, Match& match) {
+bool normalise_path(const char* candidate, const PathPrefix& cwd,
+                    char (&result)[path_buffer_size]) {
+    bool climbed = false;
+    return walk(candidate, cwd, result, true, climbed);
+}
+
+bool tidy_path(const char* candidate, const PathPrefix& cwd, char (&result)[path_buffer_size]) {
+    bool climbed = false;
+    return walk(candidate, cwd, result, false, climbed);
+}
+
+static bool same_file(const char* path, const struct stat& found) {
+    struct stat status;
+    return stat(path, &status) == 0 && status.st_dev == found.st_dev &&
+           status.st_ino == found.st_ino;
+}
+
+// The system resolves "link/.." from where the link leads, lexical normalisation from where it
+// stands, and the two may name different files (or the second none). The normalised form is
+// printed only when it names the file that matched; otherwise the candidate itself, made
+// absolute, "." and doubled slashes gone and every ".." kept: the path the system resolves.
+Failure build_full_path(RunContext& run, const char* candidate, const struct stat& found,
+                        Match& match) {
     // An absolute candidate never reads the working directory, so it is not looked for one.
     const PathPrefix* cwd = &run.CwdPrefix;
     if (candidate[0] != '/' && (cwd = working_directory(run)) == nullptr)
         return {Failure::no_working_directory};
-    if (!normalise_path(candidate, *cwd, match.ResultPath)) return {Failure::full_path_too_long};
+    // Only a ".." component can make the two differ: it alone pays the stat.
+    bool climbed = false;
+    if (!walk(candidate, *cwd, match.ResultPath, true, climbed))
+        return {Failure::full_path_too_long};
+    if (!climbed || same_file(match.ResultPath, found)) return {};
+    if (!tidy_path(candidate, *cwd, match.ResultPath)) return {Failure::full_path_too_long};
     return {};
 }

@@ -92,9 +92,15 @@ const PathPrefix* working_directory(RunContext& run);
 // when the result does not fit in path_buffer_size bytes.
 bool normalise_path(const char* candidate, const PathPrefix& cwd, char (&result)[path_buffer_size]);
 
-// normalise_path of candidate into match, against the working directory for a relative one;
-// the failure when that cannot be named or the result does not fit.
-Failure build_full_path(RunContext& run, const char* candidate, Match& match);
+// The same without resolving ".." components: "." components and doubled slashes go.
+bool tidy_path(const char* candidate, const PathPrefix& cwd, char (&result)[path_buffer_size]);
+
+// The full path of candidate, the file that stat described as found, into match: normalised
+// against the working directory when that names the same file, tidied but with its ".."
+// components kept otherwise; the failure when the working directory cannot be named or the
+// result does not fit.
+Failure build_full_path(RunContext& run, const char* candidate, const struct stat& found,
+                        Match& match);
 
 // True when path begins with prefix.
 inline bool lies_under(const char* path, const PathPrefix& prefix) {
