@@ -74,7 +74,7 @@ EOT
 2: $S/svc: owned by another user: $S/svc (drwxr-xr-x svc root)" ]
     # The copy run as the other user names itself, unless it is a wrapper around the real one.
     local name=${TRAKKO_PROG:-$S/trakko}
-    [ "$stderr" = "$name: x: $S/locked/x: Permission denied
+    [ "$stderr" = "$name: x: $S/locked/x: Permission denied: cannot search $S/locked (drwx------ 0 root)
 $name: x: $S/svc/x: not executable (-rw-r--r-- svc root)
 $name: no x in ($S/locked:$S/svc)" ]
     run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/svc" -- --check-path
@@ -86,7 +86,7 @@ $name: no x in ($S/locked:$S/svc)" ]
         PATH="$S/locked:$S/mine" -- --check-path --explain x
     [ "$status" -eq 2 ]
     [ "$output" = "1: $S/locked: not searchable: Permission denied" ]
-    [ "$stderr" = "$name: x: $S/locked/x: Permission denied
+    [ "$stderr" = "$name: x: $S/locked/x: Permission denied: cannot search $S/locked (drwx------ root root)
 $name: x: $S/mine/x: not executable (-rwx------ root root)
 $name: no x in ($S/locked:$S/mine)" ]
 }

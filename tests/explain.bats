@@ -17,7 +17,10 @@ setup() {
     ln -s ../a/x same/x
     REAL_X=$(realpath a/x)
 }
-teardown() { teardown_sandbox; }
+teardown() {
+    if [ -n "${NOEXEC_MOUNT-}" ]; then umount "$NOEXEC_MOUNT"; fi
+    teardown_sandbox
+}
 
 # explains ARG... 4<<EOT: a run of tk ARG... whose stderr must be the lines read from
 # descriptor 4, each after "PROGRAM: " (standard input stays the run's own).
@@ -87,6 +90,47 @@ EOT
 ./x: ./x: match, through a relative entry: depends on the working directory
 ../b/x: ../b/x: match, through a relative entry: depends on the working directory
 EOT
+}
+
+@test "why the system refuses: the directory that says no, a noexec mount" {
+    [ "$(id -u)" = 0 ] || skip "running as another user and mounting need root"
+    chmod 755 "$S"
+    mkdir -p open/locked/deeper && chmod 700 open/locked
+    cp "$TRAKKO" ./trakko
+    run --separate-stderr setpriv --reuid=65534 --regid=65534 --clear-groups \
+        env -i PATH="$S/open/locked/deeper:open/locked/deeper:$S/open/locked" ./trakko --explain x
+    local owner="(drwx------ $(id -un) $(id -gn))" name=${TRAKKO_PROG:-./trakko}
+    [ "$stderr" = "$name: x: $S/open/locked/deeper/x: Permission denied: cannot search $S/open/locked $owner
+$name: x: open/locked/deeper/x: Permission denied: cannot search open/locked $owner
+$name: x: $S/open/locked/x: Permission denied: cannot search $S/open/locked $owner
+$name: no x in ($S/open/locked/deeper:open/locked/deeper:$S/open/locked)" ]
+
+    mkdir noexec
+    mount -t tmpfs -o noexec,mode=755 tmpfs noexec || skip "cannot mount a tmpfs here"
+    NOEXEC_MOUNT=$S/noexec
+    make_exe noexec/x && printf '#!/bin/sh\n' >noexec/y && chmod 644 noexec/y
+    explains PATH="$S/noexec" -- --explain x y 4<<EOT
+x: $S/noexec/x: not executable: file system mounted noexec (-rwxr-xr-x $(id -un) $(id -gn))
+no x in ($S/noexec)
+y: $S/noexec/y: not executable (-rw-r--r-- $(id -un) $(id -gn))
+no y in ($S/noexec)
+EOT
+}
+
+@test "names and link targets never forge a line or reach the terminal raw" {
+    local nl=$'\n' esc=$'\e'
+    mkdir -p "$S/new${nl}line" "$S/esc${esc}[31m"
+    ln -s "x${nl}2: /usr/bin: duplicate of entry 1" "$S/new${nl}line/x"
+    # The failure line is the tool's own message, written as it always was.
+    local path="$S/new${nl}line:$S/esc${esc}[31m:$S/a"
+    run --separate-stderr tk PATH="$path" -- --explain 'x\y' x
+    [ "$stderr" = "$PROG: x\\\\y: $S/new\\x0aline/x\\\\y: no such file
+$PROG: x\\\\y: $S/esc\\x1b[31m/x\\\\y: no such file
+$PROG: x\\\\y: $S/a/x\\\\y: no such file
+$PROG: no x\\y in ($path)
+$PROG: x: $S/new\\x0aline/x: dangling symbolic link to x\\x0a2: /usr/bin: duplicate of entry 1
+$PROG: x: $S/esc\\x1b[31m/x: no such file
+$PROG: x: $S/a/x: match" ]
 }
 
 @test "stdout and the status are those of the same run without --explain" {

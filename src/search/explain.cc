@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "search/search.h"
 
@@ -57,12 +58,65 @@ Explanation::Directory look_at_directory(const std::string& dir) {
     return facts;
 }
 
+// The first directory on the way into dir (from "/", or from the working directory "." for a
+// relative one, then each of dir's leading components and dir itself) that the effective ids
+// may not search, written as dir's own leading components; "" when none refuses.
+std::string first_unsearchable(const std::string& dir) {
+    std::vector<std::string> way{dir.starts_with('/') ? "/" : "."};
+    for (size_t slash = dir.find('/', 1); slash != std::string::npos;
+         slash = dir.find('/', slash + 1))
+        if (dir[slash - 1] != '/') way.push_back(dir.substr(0, slash));
+    if (!dir.empty() && dir != "/" && !dir.ends_with('/')) way.push_back(dir);
+    for (const std::string& step : way)
+        if (effective_access(step.c_str(), X_OK) != 0 && errno == EACCES) return step;
+    return "";
+}
+
+// "Permission denied" says that a directory on the way refused the search: the verdict names it.
+std::string permission_verdict(RunContext& run, const CandidateReport& report) {
+    Explanation& x = *run.explanation;
+    auto [known, added] = x.refusals.try_emplace(std::string(report.dir));
+    if (added) {
+        std::string dir = first_unsearchable(known->first);
+        struct stat status;
+        if (!dir.empty() && stat(dir.c_str(), &status) == 0)
+            known->second = dir + " (" + mode_owner_group(status, x.names) + ")";
+    }
+    if (known->second.empty()) return strerror(EACCES);
+    return std::string(strerror(EACCES)) + ": cannot search " + known->second;
+}
+
+// The mode says the effective ids may run the file: the owner's, the group's or the others'
+// execute bit, whichever applies to them (any of the three for root).
+bool mode_lets_run(const struct stat& status) {
+    mode_t mode = status.st_mode;
+    uid_t euid = geteuid();
+    if (euid == 0) return (mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+    if (euid == status.st_uid) return (mode & S_IXUSR) != 0;
+    bool in_group = getegid() == status.st_gid;
+    int count = getgroups(0, nullptr);
+    std::vector<gid_t> groups(count > 0 ? static_cast<size_t>(count) : 0);
+    if (count > 0 && getgroups(count, groups.data()) == count)
+        for (gid_t group : groups) in_group = in_group || group == status.st_gid;
+    return (mode & (in_group ? S_IXGRP : S_IXOTH)) != 0;
+}
+
+// A file that its mode would let run, on a file system mounted noexec, says why it cannot.
+std::string not_executable_verdict(RunContext& run, const CandidateReport& report) {
+    const struct stat& status = report.probe->status;
+    std::string described = mode_owner_group(status, run.explanation->names);
+    if (mode_lets_run(status) && mounted_noexec(report.candidate->c_str()))
+        return "not executable: file system mounted noexec (" + described + ")";
+    return "not executable (" + described + ")";
+}
+
 // The verdict on a candidate that stat refused. A missing candidate is told apart by where it
 // went missing: the link it is, or the directory it should be in.
 std::string failure_verdict(RunContext& run, const CandidateReport& report) {
     int error = report.probe->error;
     if (error == ELOOP) return "symbolic link loop";
     if (error == ENOTDIR) return "not a directory";
+    if (error == EACCES) return permission_verdict(run, report);
     if (error != ENOENT) return strerror(error);
     auto [known, added] = run.explanation->directories.try_emplace(std::string(report.dir));
     if (added) known->second = look_at_directory(known->first);
@@ -122,8 +176,7 @@ std::string verdict(RunContext& run, const CandidateReport& report) {
         case Outcome::directory:
             return "a directory";
         case Outcome::not_executable:
-            return "not executable (" +
-                   mode_owner_group(report.probe->status, run.explanation->names) + ")";
+            return not_executable_verdict(run, report);
         case Outcome::taken:
         case Outcome::dropped:
         case Outcome::later:

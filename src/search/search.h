@@ -149,6 +149,9 @@ struct Explanation {
     };
     IdNames names;
     std::unordered_map<std::string, Directory> directories;  // by the text of the entry
+    // The first directory on the way into an entry that the effective ids may not search,
+    // "MODE OWNER GROUP" included, or empty: by the text of the entry.
+    std::unordered_map<std::string, std::string> refusals;
 };
 
 // Writes the line about one candidate.
@@ -161,6 +164,10 @@ void explain_line(RunContext& run, std::string_view command, std::string_view wh
 // The line about PATH when the lookup of command does not search it: a shown function came
 // first (function_shown, without --all), or PATH is unset or empty. Nothing otherwise.
 void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown);
+
+// True when path lies on a file system mounted noexec: nothing in it can be run, whatever its
+// mode says.
+bool mounted_noexec(const char* path);
 
 // "MODE OWNER GROUP" of a file: its mode as the ten characters of ls -l, its owner and group
 // by name, or by number when the database has none.
