@@ -119,7 +119,7 @@ package_into() {
 }
 
 @test "the package passes lintian, with a copyright file, a changelog and the libc it links against" {
-    command -v lintian >/dev/null || skip "lintian is not installed (bash scripts/install-deps.sh)"
+    command -v lintian >/dev/null || skip "lintian is not installed (bash scripts/install-deps.sh --ci)"
     ! grep -q '^TRAKKO_SANITIZE:BOOL=ON$' "$TRAKKO_BUILD_DIR/CMakeCache.txt" ||
         skip "a sanitizer build is no package to ship"
     deb=$(package_into "$SANDBOX/pkg")
