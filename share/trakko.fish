@@ -5,7 +5,8 @@
 # It defines a function trakko that hands the binary this shell's own aliases and functions,
 # so that "trakko ll" shows the alias ll and the path of what it runs, and "trakko f" the
 # definition of the function f: what fish would really run, not only what PATH holds. The
-# options are those of the bash and zsh integration (see trakko.bash).
+# options are those of the bash and zsh integration (see trakko.bash). Sourced from where an
+# install put it, it also lets fish find the completion installed with it (see the end).
 #
 # fish has no listing that trakko reads, so the function writes one, for the names it is asked
 # about and the commands their aliases run: an alias (a function that fish's alias made, whose
@@ -55,4 +56,23 @@ function trakko --description 'Write the full path of commands, aliases and func
             printf '}\n'
         end
     end | command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot $argv
+end
+
+# fish reads vendor completions from share/fish/vendor_completions.d only under the prefixes of
+# XDG_DATA_DIRS, which servers and containers mostly leave unset (fish then reads /usr alone),
+# and under ~/.local: after a source install into /usr/local, the completion installed beside
+# this file would go unseen. Its directory joins the vendor directories, before fish's own
+# completions and those that fish generates from manual pages.
+begin
+    set -l dir (string replace --filter --regex -- '/trakko/[^/]*$' /fish/vendor_completions.d \
+        (status filename))
+    if test -d "$dir"; and not contains -- $dir $fish_complete_path
+        set -l before
+        set -l after $fish_complete_path
+        while set -q after[1]; and test "$after[1]" != "$__fish_data_dir/completions"
+            set --append before $after[1]
+            set --erase after[1]
+        end
+        set fish_complete_path $before $dir $after
+    end
 end

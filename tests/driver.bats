@@ -63,7 +63,7 @@ teardown() { teardown_sandbox; }
 }
 
 @test "an empty argument vector names the program trakko" {
-    gcc -o noargv -x c - <<'EOC'
+    cc -o noargv -x c - <<'EOC'
 #include <unistd.h>
 int main(int argc, char** argv) {
     char* no_args[] = {0};

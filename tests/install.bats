@@ -83,6 +83,23 @@ install_into() {
     [ "$output" = "$(printf '%s\n' "alias ll='lister -l'" "	$SANDBOX/tools/lister")" ]
 }
 
+@test "fish, with XDG_DATA_DIRS unset, finds the installed completion: under ~/.local by itself, elsewhere once the integration is sourced" {
+    # prefix | DESTDIR | the line of config.fish | what "trakko --show-" completes to
+    while IFS='|' read -r prefix destdir line expected; do
+        rm -rf home root && mkdir -p home/.config/fish
+        DESTDIR=$destdir cmake --install "$TRAKKO_BUILD_DIR" --prefix "$prefix" >/dev/null
+        echo "${line//PREFIX/$destdir$prefix}" >home/.config/fish/config.fish
+        run env -i HOME="$SANDBOX/home" PATH="$destdir$prefix/bin:/usr/bin:/bin" TERM=dumb \
+            "$(command -v fish)" -i -c "complete -C 'trakko --show-' | string replace -r '\t.*' ''" </dev/null
+        [ "$output" = "$(echo -e "$expected")" ] ||
+            { printf '%s, "%s": got\n%s\n' "$prefix" "$line" "$output"; false; }
+    done <<EOF
+$SANDBOX/home/.local|||--show-dot\n--show-tilde
+/usr/local|$SANDBOX/root|status is-interactive; and source PREFIX/share/trakko/trakko.fish|--show-dot\n--show-tilde
+/usr/local|$SANDBOX/root||
+EOF
+}
+
 # package_into DIR: builds the Debian package there with the build tree's CPack set-up (CPack
 # first runs a no-op build of the up-to-date tree) and prints the package's path.
 package_into() {
@@ -119,7 +136,7 @@ package_into() {
 }
 
 @test "the package passes lintian, with a copyright file, a changelog and the libc it links against" {
-    command -v lintian >/dev/null || skip "lintian is not installed (bash scripts/install-deps.sh)"
+    command -v lintian >/dev/null || skip "lintian is not installed (bash scripts/install-deps.sh --ci)"
     ! grep -q '^TRAKKO_SANITIZE:BOOL=ON$' "$TRAKKO_BUILD_DIR/CMakeCache.txt" ||
         skip "a sanitizer build is no package to ship"
     deb=$(package_into "$SANDBOX/pkg")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bats
 # The manual page: it must render without a single groff warning, and it must keep up with the
-# program (every option of --help has its own entry, the version and the shell integration
-# match what is shipped).
+# program (every option of --help has its own entry, in the page and in the README's table; the
+# version and the shell integration match what is shipped).
 
 bats_require_minimum_version 1.5.0
 load common
@@ -45,11 +45,19 @@ documented_options() {
         SECURITY FILES EXAMPLES 'SEE ALSO' BUGS)" ]
 }
 
-@test "every option of --help has an entry in OPTIONS, and every entry is a real option" {
+# The options that the first column of the README's table under "## Options" names.
+readme_options() {
+    awk '/^## / { on = ($0 == "## Options") } on && /^\| `-/' "$TRAKKO_SOURCE_DIR/README.md" |
+        cut -d'|' -f2 | grep -oE '`-[-a-zA-Z]*`' | tr -d '`' | LC_ALL=C sort
+}
+
+@test "every option of --help has an entry in OPTIONS and in the README's table, and every entry is a real option" {
     help=$(help_options)
     [ "$(echo "$help" | wc -l)" -eq 18 ] # the parse of --help itself still works
-    run documented_options
-    [ "$output" = "$help" ] || { diff <(echo "$help") <(echo "$output"); false; }
+    for documented in documented_options readme_options; do
+        run $documented
+        [ "$output" = "$help" ] || { echo "$documented:"; diff <(echo "$help") <(echo "$output"); false; }
+    done
 }
 
 @test "ENVIRONMENT covers PATH, HOME and PWD" {
