@@ -80,9 +80,17 @@ $name: no x in ($S/locked:$S/svc)" ]
     run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/svc" -- --check-path
     [ "$status" -eq 0 ]
     [ "$output" = "" ]
-    # Real root, effective nobody: the kernel asks the effective ids, and so does trakko.
-    # (LeakSanitizer cannot inspect a process whose real and effective ids differ.)
-    local ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:detect_leaks=0}
+}
+
+# The kernel asks the effective ids, and so does trakko: as root for real and nobody in effect,
+# the locked directory cannot be searched and the owner's file cannot be run. A process with
+# real and effective ids apart cannot read the sanitizers' options, and leak checking then
+# fails at exit.
+@test "real root, effective nobody: the effective ids decide" {
+    needs_root
+    ! grep -qs '^TRAKKO_SANITIZE:BOOL=ON' "${TRAKKO_BUILD_DIR-}/CMakeCache.txt" ||
+        skip "sanitizer options unreadable with real and effective ids apart"
+    local name=${TRAKKO_PROG:-$S/trakko}
     mkdir mine && printf '#!/bin/sh\n' >mine/x && chmod 700 mine/x
     run --separate-stderr as_ids "--ruid=0 --rgid=0 --euid=65534 --egid=65534" \
         PATH="$S/locked:$S/mine" -- --check-path --explain x
