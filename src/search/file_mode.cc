@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "search/search.h"
@@ -55,4 +56,9 @@ std::string mode_owner_group(const struct stat& status, IdNames& names) {
     text += ' ';
     text += group_name(names, status.st_gid);
     return text;
+}
+
+bool mounted_noexec(const char* path) {
+    struct statvfs system;
+    return statvfs(path, &system) == 0 && (system.f_flag & ST_NOEXEC) != 0;
 }

@@ -156,6 +156,10 @@ void explain_line(RunContext& run, std::string_view command, std::string_view wh
 // first (function_shown, without --all), or PATH is unset or empty. Nothing otherwise.
 void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown);
 
+// True when path lies on a file system mounted noexec: nothing in it can be run, whatever its
+// mode says.
+bool mounted_noexec(const char* path);
+
 // "MODE OWNER GROUP" of a file: its mode as the ten characters of ls -l, its owner and group
 // by name, or by number when the database has none.
 std::string mode_owner_group(const struct stat& status, IdNames& names);
