@@ -189,12 +189,15 @@ EOT
     [ "$output" = "" ]
 
     sysctl -qw fs.protected_symlinks=1 2>/dev/null || skip "fs.protected_symlinks cannot be set here"
-    audits "${NSS[@]}" PATH="$S/sticky/bin:$S/svc/to" -- --check-path 4<<EOT
+    # It refuses a link that ends the way, and follows one with a name below it.
+    mkdir ok/sub
+    audits "${NSS[@]}" PATH="$S/sticky/bin:$S/svc/to:$S/sticky/bin/sub" -- --check-path 4<<EOT
 1: $S/sticky/bin: not searchable: $S/sticky/bin (lrwxrwxrwx svc svc)
 2: $S/svc/to: owned by another user: $S/svc (drwxr-xr-x svc svc)
 2: $S/svc/to: owned by another user: $S/svc/to (lrwxrwxrwx svc svc)
+3: $S/sticky/bin/sub: owned by another user: $S/sticky/bin (lrwxrwxrwx svc svc)
 EOT
-    [ "$status" -eq 2 ]
+    [ "$status" -eq 3 ]
 }
 
 @test "the working directory is judged as itself: an empty HOME, a name too long to write" {

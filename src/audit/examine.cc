@@ -106,7 +106,8 @@ struct Resolution {
 };
 
 // True when the kernel refuses to follow the link at path itself (fs.protected_symlinks): it
-// refuses to go through it while it goes from holder to the link's target.
+// refuses to go through it while it goes from holder to the link's target. Asked only of a
+// link that ends the walk: the kernel follows one on the way to a name below it.
 bool refuses_to_follow(const std::string& path, const std::string& holder,
                        const std::string& target) {
     struct stat status;
@@ -145,7 +146,7 @@ Resolution resolve(Audit& audit, std::string_view text) {
                 current = std::move(next);
             continue;
         }
-        if (refuses_to_follow(next, current, found.link)) {
+        if (pending.empty() && refuses_to_follow(next, current, found.link)) {
             result.entry_or_missing = false;
             result.refusing = std::move(next);
             result.complete = false;
