@@ -15,7 +15,13 @@ setup() {
     make_exe locked/x ok/x
     : >file
 }
-teardown() { teardown_sandbox; }
+# A test that mounts a file system or changes a sysctl leaves MOUNTED or PROTECTED_SYMLINKS (the
+# value to put back) behind, for the teardown to undo even when it fails.
+teardown() {
+    [ -n "${MOUNTED-}" ] && umount "$MOUNTED"
+    [ -n "${PROTECTED_SYMLINKS-}" ] && sysctl -qw fs.protected_symlinks="$PROTECTED_SYMLINKS"
+    teardown_sandbox
+}
 
 # audits ARG... 4<<EOT: a run of tk ARG... whose stdout must be the lines read from descriptor 4.
 audits() {
@@ -32,8 +38,14 @@ audits() {
     chgrp 60050 grp && chmod 775 grp
     ln -s "$S/ok" grp/link
     mkdir world/real && ln -s "$S/world/real" abs
+    ln -s loop loop
+    # Names that another user may choose: a newline and a backslash, an escape sequence.
+    mkdir -p "$S/world/"$'x\n2: /usr/bin: duplicate of entry 1\\' $'red\e[31m'
+    chmod 777 "$S/world/"$'x\n2: /usr/bin: duplicate of entry 1\\' $'red\e[31m'
+    ln -s "$S/world/"$'x\n2: /usr/bin: duplicate of entry 1\\' forged
     local path=":$S/ok::rel:~/bin:~nosuch:$S/file:$S/world/missing/deeper:$S/ok:$S/world"
-    path+=":$S/sticky:$S/sticky/sub:$S/open/sub:$S/grp:$S/svc:$S/nameless:$S/grp/link:$S/ok/:$S/abs:"
+    path+=":$S/sticky:$S/sticky/sub:$S/open/sub:$S/grp:$S/svc:$S/nameless:$S/grp/link:$S/ok/:$S/abs"
+    path+=":$S/loop:$S/forged:$S/red"$'\e[31m:'"$S/ok"$'\n'"2:"
     audits "${NSS[@]}" PATH="$path" HOME="$S/ok" -- --check-path 4<<EOT
 1: (empty): empty: stands for the working directory
 3: (empty): empty: stands for the working directory
@@ -42,7 +54,7 @@ audits() {
 5: ~/bin: tilde: expanded by trakko and bash only; other shells and execvp(3) take it literally
 5: ~/bin: missing
 6: ~nosuch: relative: resolved against the working directory
-6: ~nosuch: tilde: expanded by trakko and bash only; other shells and execvp(3) take it literally
+6: ~nosuch: tilde: no user nosuch, so taken literally
 6: ~nosuch: missing
 7: $S/file: not a directory
 8: $S/world/missing/deeper: missing
@@ -58,28 +70,47 @@ audits() {
 17: $S/grp/link: note: the same directory as entry 2
 18: $S/ok/: note: the same directory as entry 2
 19: $S/abs: writable by others: $S/world (drwxrwxrwx root root)
-20: (empty): empty: stands for the working directory
+20: $S/loop: symbolic link loop
+21: $S/forged: writable by others: $S/world/x\\x0a2: /usr/bin: duplicate of entry 1\\\\ (drwxrwxrwx root root)
+22: $S/red\\x1b[31m: writable by others: $S/red\\x1b[31m (drwxrwxrwx root root)
+23: $S/ok\\x0a2: missing
+24: (empty): empty: stands for the working directory
 EOT
-    [ "$status" -eq 17 ]
+    [ "$status" -eq 21 ]
     [ "$stderr" = "" ]
 }
 
 @test "the effective user decides what is searchable, executable and someone else's" {
     needs_root
-    write_passwd "svc:x:60001:60001::/:/bin/sh" "nobody:x:65534:65534::/:/bin/sh"
+    write_passwd "root:x:0:0::/root:/bin/sh" "svc:x:60001:60001::/:/bin/sh" \
+        "nobody:x:65534:65534::/:/bin/sh"
     make_exe svc/x && chmod 644 svc/x && chown -R 60001 svc
     run --separate-stderr as_user 65534 "${NSS[@]}" PATH="$S/locked:$S/svc" -- --check-path --explain x
     [ "$status" -eq 3 ]
-    [ "$output" = "1: $S/locked: not searchable: Permission denied
+    [ "$output" = "1: $S/locked: not searchable: $S/locked (drwx------ root root)
 2: $S/svc: owned by another user: $S/svc (drwxr-xr-x svc root)" ]
     # The copy run as the other user names itself, unless it is a wrapper around the real one.
     local name=${TRAKKO_PROG:-$S/trakko}
-    [ "$stderr" = "$name: x: $S/locked/x: Permission denied: cannot search $S/locked (drwx------ 0 root)
+    [ "$stderr" = "$name: x: $S/locked/x: Permission denied: cannot search $S/locked (drwx------ root root)
 $name: x: $S/svc/x: not executable (-rw-r--r-- svc root)
 $name: no x in ($S/locked:$S/svc)" ]
     run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/svc" -- --check-path
     [ "$status" -eq 0 ]
     [ "$output" = "" ]
+    # The first directory that refuses, on the way from '/' or, for a relative entry, from the
+    # working directory, which the kernel does not search above.
+    mkdir locked/sub
+    run --separate-stderr as_user 65534 PATH="$S/locked/sub:locked/sub" -- --check-path
+    [ "$output" = "1: $S/locked/sub: not searchable: $S/locked (drwx------ root root)
+2: locked/sub: relative: resolved against the working directory
+2: locked/sub: not searchable: $S/locked (drwx------ root root)" ]
+    cd "$S/locked"
+    run --separate-stderr as_user 65534 PATH=sub:. -- --check-path
+    [ "$output" = "1: sub: relative: resolved against the working directory
+1: sub: not searchable: $S/locked (drwx------ root root)
+2: .: relative: resolved against the working directory
+2: .: not searchable: $S/locked (drwx------ root root)" ]
+    cd "$S"
 }
 
 # The kernel asks the effective ids, and so does trakko: as root for real and nobody in effect,
@@ -95,10 +126,141 @@ $name: no x in ($S/locked:$S/svc)" ]
     run --separate-stderr as_ids "--ruid=0 --rgid=0 --euid=65534 --egid=65534" \
         PATH="$S/locked:$S/mine" -- --check-path --explain x
     [ "$status" -eq 2 ]
-    [ "$output" = "1: $S/locked: not searchable: Permission denied" ]
+    [ "$output" = "1: $S/locked: not searchable: $S/locked (drwx------ root root)" ]
     [ "$stderr" = "$name: x: $S/locked/x: Permission denied: cannot search $S/locked (drwx------ root root)
 $name: x: $S/mine/x: not executable (-rwx------ root root)
 $name: no x in ($S/locked:$S/mine)" ]
+}
+
+@test "a directory's ACL says who may write into it; the mode shows '+' as ls -l does" {
+    write_passwd "$(id -un):x:$(id -u):$(id -g)::/:/bin/sh" "svc:x:60001:60001::/:/bin/sh"
+    printf '%s:x:%s:\nstaff:x:60050:\n' "$(id -gn)" "$(id -g)" >>"$S/group"
+    mkdir users groups masked defaulted all
+    setfacl -m u:60001:rwx,u:60002:rwx,u:0:rwx,g::r-x users 2>/dev/null ||
+        skip "no POSIX ACLs on the file system of $S"
+    setfacl -m g:60050:rwx,g::rwx groups
+    setfacl -m u:60001:rwx,g::rwx,m::r-x masked
+    chmod 777 defaulted all && setfacl -d -m u:60001:rwx defaulted
+    setfacl -m g:60050:rwx,u:60001:rwx all
+    mkdir users/sub
+    local me path
+    me="$(id -un) $(id -gn)"
+    path="$S/users:$S/groups:$S/masked:$S/defaulted:$S/all:$S/users/sub"
+    audits "${NSS[@]}" PATH="$path" -- --check-path 4<<EOT
+1: $S/users: writable by user svc (ACL): $S/users (drwxrwxr-x+ $me)
+1: $S/users: writable by user 60002 (ACL): $S/users (drwxrwxr-x+ $me)
+2: $S/groups: writable by group: $S/groups (drwxrwxr-x+ $me)
+2: $S/groups: writable by group staff (ACL): $S/groups (drwxrwxr-x+ $me)
+4: $S/defaulted: writable by others: $S/defaulted (drwxrwxrwx+ $me)
+5: $S/all: writable by others: $S/all (drwxrwxrwx+ $me)
+5: $S/all: writable by user svc (ACL): $S/all (drwxrwxrwx+ $me)
+5: $S/all: writable by group staff (ACL): $S/all (drwxrwxrwx+ $me)
+6: $S/users/sub: writable by user svc (ACL): $S/users (drwxrwxr-x+ $me)
+6: $S/users/sub: writable by user 60002 (ACL): $S/users (drwxrwxr-x+ $me)
+EOT
+    [ "$status" -eq 5 ]
+    [ "$(stat -c %A users masked defaulted)" = "drwxrwxr-x
+drwxr-xr-x
+drwxrwxrwx" ]
+    # The user the entry names is the effective one: they may write anyway.
+    needs_root
+    run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/users" -- --check-path
+    [ "$output" = "1: $S/users: writable by user 60002 (ACL): $S/users (drwxrwxr-x+ root root)" ]
+}
+
+@test "symbolic links that another user owns, and the ones the kernel will not follow" {
+    needs_root
+    write_passwd "svc:x:60001:60001::/:/bin/sh"
+    printf 'svc:x:60001:\n' >>"$S/group"
+    mkdir svc && chown 60001:60001 svc
+    # shellcheck disable=SC2016 # the inner shell expands them
+    setpriv --reuid=60001 --regid=60001 --clear-groups sh -c \
+        'ln -s "$1/ok" "$1/sticky/bin" && ln -s "$1/sticky/bin" "$1/sticky/l1" &&
+         ln -s "$1/ok" "$1/svc/to"' _ "$S"
+    ln -s "$S/sticky/l1" mine
+    # The setting is the whole machine's: each half sets the one it needs.
+    PROTECTED_SYMLINKS=$(sysctl -n fs.protected_symlinks)
+    sysctl -qw fs.protected_symlinks=0 2>/dev/null || {
+        PROTECTED_SYMLINKS=
+        [ "$(sysctl -n fs.protected_symlinks)" = 0 ] ||
+            skip "fs.protected_symlinks is on and cannot be set here"
+    }
+    audits "${NSS[@]}" PATH="$S/sticky/bin:$S/mine:$S/svc/to" -- --check-path 4<<EOT
+1: $S/sticky/bin: owned by another user: $S/sticky/bin (lrwxrwxrwx svc svc)
+2: $S/mine: owned by another user: $S/sticky/bin (lrwxrwxrwx svc svc)
+2: $S/mine: owned by another user: $S/sticky/l1 (lrwxrwxrwx svc svc)
+2: $S/mine: note: the same directory as entry 1
+3: $S/svc/to: owned by another user: $S/svc (drwxr-xr-x svc svc)
+3: $S/svc/to: owned by another user: $S/svc/to (lrwxrwxrwx svc svc)
+3: $S/svc/to: note: the same directory as entry 1
+EOT
+    [ "$status" -eq 3 ]
+    run --separate-stderr as_user 60001 "${NSS[@]}" PATH="$S/sticky/bin" -- --check-path
+    [ "$output" = "" ]
+
+    sysctl -qw fs.protected_symlinks=1 2>/dev/null || skip "fs.protected_symlinks cannot be set here"
+    # It refuses a link that ends the way, and follows one with a name below it.
+    mkdir ok/sub
+    audits "${NSS[@]}" PATH="$S/sticky/bin:$S/svc/to:$S/sticky/bin/sub" -- --check-path 4<<EOT
+1: $S/sticky/bin: not searchable: $S/sticky/bin (lrwxrwxrwx svc svc)
+2: $S/svc/to: owned by another user: $S/svc (drwxr-xr-x svc svc)
+2: $S/svc/to: owned by another user: $S/svc/to (lrwxrwxrwx svc svc)
+3: $S/sticky/bin/sub: owned by another user: $S/sticky/bin (lrwxrwxrwx svc svc)
+EOT
+    [ "$status" -eq 3 ]
+}
+
+@test "the working directory is judged as itself: an empty HOME, a name too long to write" {
+    write_passwd "root:x:0:0::/root:/bin/sh"
+    local me
+    me="$(id -un) $(id -gn)"
+    cd world
+    audits "${NSS[@]}" PATH="~:~nosuch/bin" HOME= -- --check-path 4<<EOT
+1: ~: relative: resolved against the working directory
+1: ~: tilde: expanded by trakko and bash only; other shells and execvp(3) take it literally
+1: ~: writable by others: $S/world (drwxrwxrwx root root)
+2: ~nosuch/bin: relative: resolved against the working directory
+2: ~nosuch/bin: tilde: no user nosuch, so taken literally
+2: ~nosuch/bin: missing
+2: ~nosuch/bin: writable by others: $S/world (drwxrwxrwx root root)
+EOT
+    [ "$status" -eq 2 ]
+
+    # Deeper than the 1023 bytes a prefix holds: DIR is named from the working directory.
+    local part i
+    part=$(printf 'd%.0s' {1..250})
+    for i in 1 2 3 4 5; do mkdir "$part" && cd "$part"; done
+    chmod 777 . && mkdir -m 777 ww
+    audits PATH="ww:.:ww/none:../$part" -- --check-path 4<<EOT
+1: ww: relative: resolved against the working directory
+1: ww: writable by others: ww (drwxrwxrwx $me)
+2: .: relative: resolved against the working directory
+2: .: writable by others: . (drwxrwxrwx $me)
+3: ww/none: relative: resolved against the working directory
+3: ww/none: missing
+3: ww/none: writable by others: ww (drwxrwxrwx $me)
+4: ../$part: relative: resolved against the working directory
+4: ../$part: writable by others: ../$part (drwxrwxrwx $me)
+4: ../$part: note: the same directory as entry 2
+EOT
+    [ "$status" -eq 4 ]
+}
+
+@test "a file system mounted noexec: nothing in it can be run" {
+    needs_root
+    mkdir nx
+    mount -t tmpfs -o noexec,mode=755 tmpfs nx 2>/dev/null || skip "cannot mount a tmpfs here"
+    MOUNTED=$S/nx
+    mkdir -m 777 nx/open
+    audits PATH="$S/nx:$S/nx/open:$S/nx:$S/nx/none:$S/ok" -- --check-path 4<<EOT
+1: $S/nx: mounted noexec: nothing in it can be run
+2: $S/nx/open: mounted noexec: nothing in it can be run
+2: $S/nx/open: writable by others: $S/nx/open (drwxrwxrwx root root)
+3: $S/nx: mounted noexec: nothing in it can be run
+3: $S/nx: duplicate of entry 1
+4: $S/nx/none: missing
+EOT
+    [ "$status" -eq 4 ]
 }
 
 @test "alone it is the whole run; with COMMANDs it comes first and the status adds up" {

@@ -104,6 +104,12 @@ EOT
 $name: x: open/locked/deeper/x: Permission denied: cannot search open/locked $owner
 $name: x: $S/open/locked/x: Permission denied: cannot search $S/open/locked $owner
 $name: no x in ($S/open/locked/deeper:open/locked/deeper:$S/open/locked)" ]
+    # An ACL shows as ls -l shows it.
+    if command -v setfacl >/dev/null && setfacl -m u:60001:r open/locked 2>/dev/null; then
+        run --separate-stderr setpriv --reuid=65534 --regid=65534 --clear-groups \
+            env -i PATH="$S/open/locked" ./trakko --explain x
+        [ "${stderr%%$'\n'*}" = "$name: x: $S/open/locked/x: Permission denied: cannot search $S/open/locked (drwxr-----+ $(id -un) $(id -gn))" ]
+    fi
 
     mkdir noexec
     mount -t tmpfs -o noexec,mode=755 tmpfs noexec || skip "cannot mount a tmpfs here"

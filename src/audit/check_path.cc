@@ -1,211 +1,30 @@
 // Every directory the audit looks at is looked at once, whatever number of entries leads to
 // it, and every table is a hash: a PATH of thousands of entries costs no more per entry than
 // a short one.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
-#include <functional>
-#include <unordered_map>
+#include <string>
 #include <vector>
 
 #include "audit/audit.h"
+#include "audit/examine.h"
 
 namespace {
 
 constexpr int max_audit_status = 254;
 
-// The system's own limit is at least this; a deeper chain of links is taken for a loop.
-constexpr int max_links = 40;
-
-// lstat of one absolute path, and the text of a symbolic link.
-struct PathStatus {
-    int error = 0;
-    struct stat status;
-    std::string link;
-};
-
-// What one entry's text leads to, worked out once for every entry with that text.
-struct Examination {
-    std::string state;  // "missing", "not a directory", "not searchable: ...", or empty
-    bool is_dir = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    std::string writable;  // the "writable by ..." finding, or empty
-    std::string foreign;   // the "owned by another user" finding, or empty
-};
-
-struct DirId {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const DirId& other) const { return dev == other.dev && ino == other.ino; }
-};
-
-struct DirIdHash {
-    size_t operator()(const DirId& id) const {
-        return std::hash<dev_t>()(id.dev) * 31 + std::hash<ino_t>()(id.ino);
-    }
-};
-
-struct Audit {
-    explicit Audit(RunContext& context) : run(context) {}
-    RunContext& run;
-    uid_t euid = geteuid();
-    IdNames names;
-    std::unordered_map<std::string, PathStatus> paths;          // by absolute path
-    std::unordered_map<std::string, Examination> examinations;  // by text after tilde expansion
-    std::unordered_map<std::string, size_t> first_by_text;      // the first entry of each text
-    std::unordered_map<DirId, size_t, DirIdHash> first_by_dir;  // the first entry of each dir
-};
-
-const PathStatus& look_at(Audit& audit, const std::string& path) {
-    auto [known, added] = audit.paths.try_emplace(path);
-    PathStatus& entry = known->second;
-    if (!added) return entry;
-    if (lstat(path.c_str(), &entry.status) != 0) {
-        entry.error = errno;
-    } else if (S_ISLNK(entry.status.st_mode)) {
-        entry.link = read_link(path);
-    }
-    return entry;
-}
-
-// Paths here are absolute, resolved, without a final '/' but for the root itself.
-std::string parent_of(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
-// Puts the components of path on pending, the first one last, so that it is taken next.
-void push_components(std::vector<std::string>& pending, std::string_view path) {
-    std::vector<std::string> parts;
-    for (size_t start = 0; start <= path.size();) {
-        size_t end = std::min(path.find('/', start), path.size());
-        if (end > start) parts.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    pending.insert(pending.end(), parts.rbegin(), parts.rend());
-}
-
-// Where the walk of an entry starts, and which directories held a link on the way.
-struct Resolution {
-    std::string start;  // the resolved directory, or the last one reached on the way to it
-    bool entry_or_missing = true;  // start is the entry itself or stands where it is missing
-    std::vector<std::string> link_holders;
-};
-
-// Follows path component by component, as the kernel does, stopping at what is missing, not
-// a directory, or cannot be looked at.
-Resolution resolve(Audit& audit, std::string_view path) {
-    Resolution result;
-    std::vector<std::string> pending;
-    push_components(pending, path);
-    std::string current = "/";
-    int links = 0;
-    while (!pending.empty()) {
-        std::string part = std::move(pending.back());
-        pending.pop_back();
-        if (part == ".") continue;
-        if (part == "..") {
-            current = parent_of(current);
-            continue;
-        }
-        std::string next = join_dir_name(current, part);
-        const PathStatus& found = look_at(audit, next);
-        bool is_link = found.error == 0 && S_ISLNK(found.status.st_mode);
-        if (found.error != 0 || (is_link && ++links > max_links) ||
-            (!is_link && !S_ISDIR(found.status.st_mode))) {
-            result.entry_or_missing = found.error == ENOENT;
-            break;
-        }
-        if (is_link) {
-            result.link_holders.push_back(current);
-            if (found.link.starts_with('/')) current = "/";
-            push_components(pending, found.link);
-            continue;
-        }
-        current = std::move(next);
-    }
-    result.start = std::move(current);
-    return result;
-}
-
-std::string describe(Audit& audit, const std::string& dir, const struct stat& status) {
-    return dir + " (" + mode_owner_group(status, audit.names) + ")";
-}
-
-// Anyone who may write into the entry's own directory may add a command to it, sticky bit or
-// not; a directory further up lets them replace what lies below unless the sticky bit keeps
-// them to their own names.
-void judge(Audit& audit, const std::string& dir, const struct stat& status, bool own,
-           Examination& exam) {
-    mode_t mode = status.st_mode;
-    if (exam.writable.empty() && (own || !(mode & S_ISVTX))) {
-        if (mode & S_IWOTH)
-            exam.writable = "writable by others: " + describe(audit, dir, status);
-        else if (mode & S_IWGRP)
-            exam.writable = "writable by group: " + describe(audit, dir, status);
-    }
-    if (exam.foreign.empty() && status.st_uid != 0 && status.st_uid != audit.euid)
-        exam.foreign = "owned by another user: " + describe(audit, dir, status);
-}
-
-// dir and every directory above it, up to '/', until both findings are made.
-void walk_up(Audit& audit, std::string dir, bool own, Examination& exam) {
-    for (;; own = false) {
-        const PathStatus& found = look_at(audit, dir);
-        if (found.error == 0) judge(audit, dir, found.status, own, exam);
-        if (dir == "/" || (!exam.writable.empty() && !exam.foreign.empty())) return;
-        dir = parent_of(dir);
-    }
-}
-
-// A relative entry is walked from the working directory; when that cannot be named, only what
-// stat says of the entry is known.
-bool absolute_form(Audit& audit, const std::string& text, std::string& absolute) {
-    if (!text.empty() && text[0] == '/') {
-        absolute = text;
-        return true;
-    }
-    const PathPrefix* cwd = working_directory(audit.run);
-    if (cwd == nullptr) return false;
-    absolute.assign(cwd->text, cwd->length).append(text);
-    return true;
-}
-
-Examination examine(Audit& audit, const std::string& text) {
-    Examination exam;
-    struct stat status;
-    if (stat(text.c_str(), &status) != 0) {
-        int error = errno;
-        exam.state = error == ENOENT    ? "missing"
-                     : error == ENOTDIR ? "not a directory"
-                                        : std::string("not searchable: ") + strerror(error);
-    } else if (!S_ISDIR(status.st_mode)) {
-        exam.state = "not a directory";
-    } else {
-        exam.is_dir = true;
-        exam.dev = status.st_dev;
-        exam.ino = status.st_ino;
-        if (effective_access(text.c_str(), X_OK) != 0)
-            exam.state = std::string("not searchable: ") + strerror(errno);
-    }
-    std::string absolute;
-    if (!absolute_form(audit, text, absolute)) return exam;
-    Resolution resolution = resolve(audit, absolute);
-    walk_up(audit, resolution.start, resolution.entry_or_missing, exam);
-    // The link nearest to the entry first: walking up from the entry, it comes before the
-    // links met earlier on the way down.
-    for (auto holder = resolution.link_holders.rbegin(); holder != resolution.link_holders.rend();
-         ++holder)
-        walk_up(audit, *holder, false, exam);
-    return exam;
-}
-
 // Every finding counts toward the status but a note, which only tells.
 bool counts_toward_status(std::string_view finding) {
     return !finding.starts_with("note: ");
+}
+
+// A tilde word that names no user is left as it is, and the entry then names a directory
+// relative to the working directory.
+std::string tilde_finding(const TildeHomes& homes, std::string_view field) {
+    std::string user(leading_tilde_user(field));
+    auto known = homes.users.find(user);
+    if (!user.empty() && known != homes.users.end() && !known->second)
+        return "tilde: no user " + user + ", so taken literally";
+    return "tilde: expanded by trakko and bash only; other shells and execvp(3) take it literally";
 }
 
 // The findings of one entry, in the order they are written.
@@ -216,18 +35,17 @@ std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_vi
     std::string text = field[0] == '~' ? expand_tildes(written, audit.run.homes) : written;
     if (text.empty() || text[0] != '/')
         findings.emplace_back("relative: resolved against the working directory");
-    if (field[0] == '~')
-        findings.emplace_back(
-            "tilde: expanded by trakko and bash only; other shells and execvp(3) take it "
-            "literally");
+    if (field[0] == '~') findings.push_back(tilde_finding(audit.run.homes, field));
     auto [known, added] = audit.examinations.try_emplace(text);
     if (added) known->second = examine(audit, text);
     const Examination& exam = known->second;
     if (!exam.state.empty()) findings.push_back(exam.state);
+    if (exam.noexec) findings.emplace_back("mounted noexec: nothing in it can be run");
     auto [first, fresh] = audit.first_by_text.try_emplace(text, number);
     if (!fresh) findings.push_back("duplicate of entry " + std::to_string(first->second));
-    if (!exam.writable.empty()) findings.push_back(exam.writable);
+    findings.insert(findings.end(), exam.writable.begin(), exam.writable.end());
     if (!exam.foreign.empty()) findings.push_back(exam.foreign);
+    findings.insert(findings.end(), exam.foreign_links.begin(), exam.foreign_links.end());
     if (fresh && exam.is_dir) {
         auto [same, unseen] = audit.first_by_dir.try_emplace(DirId{exam.dev, exam.ino}, number);
         if (!unseen)
@@ -236,17 +54,20 @@ std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_vi
     return findings;
 }
 
+// Every line of the audit goes through here. Entries, names and link targets are text that
+// another user may have chosen: each line stays one line that says only what trakko says.
+void write_line(Output& out, std::string_view line) {
+    put_text(out, escape_controls(line));
+    put_char(out, '\n');
+}
+
 // Writes the findings of one entry; true when one of them counts.
 bool audit_entry(Audit& audit, size_t number, std::string_view field) {
-    Output& out = audit.run.out;
     bool counts = false;
+    std::string head = std::to_string(number) + ": ";
+    head.append(field.empty() ? "(empty)" : field).append(": ");
     for (const std::string& finding : findings_of(audit, number, field)) {
-        put_text(out, std::to_string(number));
-        put_text(out, ": ");
-        put_text(out, field.empty() ? "(empty)" : field);
-        put_text(out, ": ");
-        put_text(out, finding);
-        put_char(out, '\n');
+        write_line(audit.run.out, head + finding);
         counts = counts || counts_toward_status(finding);
     }
     return counts;
@@ -256,7 +77,7 @@ bool audit_entry(Audit& audit, size_t number, std::string_view field) {
 
 int check_path(RunContext& run) {
     if (run.path_list == nullptr || *run.path_list == '\0') {
-        put_text(run.out, run.path_list == nullptr ? "PATH is unset\n" : "PATH is empty\n");
+        write_line(run.out, run.path_list == nullptr ? "PATH is unset" : "PATH is empty");
         return 1;
     }
     Audit audit(run);

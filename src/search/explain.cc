@@ -80,7 +80,7 @@ std::string permission_verdict(RunContext& run, const CandidateReport& report) {
         std::string dir = first_unsearchable(known->first);
         struct stat status;
         if (!dir.empty() && stat(dir.c_str(), &status) == 0)
-            known->second = dir + " (" + mode_owner_group(status, x.names) + ")";
+            known->second = dir + " (" + mode_owner_group(dir.c_str(), status, x.names) + ")";
     }
     if (known->second.empty()) return strerror(EACCES);
     return std::string(strerror(EACCES)) + ": cannot search " + known->second;
@@ -104,7 +104,8 @@ bool mode_lets_run(const struct stat& status) {
 // A file that its mode would let run, on a file system mounted noexec, says why it cannot.
 std::string not_executable_verdict(RunContext& run, const CandidateReport& report) {
     const struct stat& status = report.probe->status;
-    std::string described = mode_owner_group(status, run.explanation->names);
+    std::string described =
+        mode_owner_group(report.candidate->c_str(), status, run.explanation->names);
     if (mode_lets_run(status) && mounted_noexec(report.candidate->c_str()))
         return "not executable: file system mounted noexec (" + described + ")";
     return "not executable (" + described + ")";

@@ -49,8 +49,9 @@ std::string read_link(const std::string& path) {
     }
 }
 
-std::string mode_owner_group(const struct stat& status, IdNames& names) {
+std::string mode_owner_group(const char* path, const struct stat& status, IdNames& names) {
     std::string text = mode_text(status.st_mode);
+    if (shows_acl_mark(path, status)) text += '+';
     text += ' ';
     text += user_name(names, status.st_uid);
     text += ' ';

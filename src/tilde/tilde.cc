@@ -88,6 +88,11 @@ std::string expand_tilde_prefix(std::string_view word, TildeHomes& homes) {
     return join_prefix_rest(known->second->c_str(), word, 1 + name.size());
 }
 
+std::string_view leading_tilde_user(std::string_view text) {
+    if (text.empty() || text[0] != '~') return {};
+    return text.substr(1, word_end(text, 0) - 1);
+}
+
 std::string join_prefix_rest(const char* prefix, std::string_view text, size_t skip) {
     std::string joined = prefix != nullptr ? prefix : "";
     joined.append(text.substr(std::min(skip, text.size())));

@@ -24,5 +24,9 @@ std::string expand_tildes(std::string_view text, TildeHomes& homes);
 // and so does "~user" when the password database has no such user.
 std::string expand_tilde_prefix(std::string_view word, TildeHomes& homes);
 
+// The user that the tilde word at the start of text names: "" for "~" and "~/...", and for a
+// text that does not begin with '~'.
+std::string_view leading_tilde_user(std::string_view text);
+
 // prefix (when not null or empty) followed by text from byte skip on; no '/' added or removed.
 std::string join_prefix_rest(const char* prefix, std::string_view text, size_t skip);

@@ -68,6 +68,23 @@ TEST(ExpandTildes, LongExpansions) {
     EXPECT_EQ(expand_tildes(input, homes_), expected);
 }
 
+TEST(LeadingTildeUser, Table) {
+    struct UserCase {
+        const char* text;
+        const char* user;
+    } cases[] = {
+        {"~nouser/bin", "nouser"},
+        {"~svc ~x", "svc"},
+        {"~a\nb", "a"},
+        {"~\t~/x", "\t~"},
+        {"~", ""},
+        {"~/bin", ""},
+        {"bin~x", ""},
+        {"", ""},
+    };
+    for (const UserCase& c : cases) EXPECT_EQ(leading_tilde_user(c.text), c.user) << c.text;
+}
+
 TEST(JoinPrefixRest, Table) {
     struct JoinCase {
         const char* prefix;
