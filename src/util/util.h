@@ -32,6 +32,8 @@ struct OptionSet {
     bool opt_show_tilde = false;      // print "~/..." for results under the home directory
     bool opt_explain = false;         // say on stderr why each candidate was taken or passed over
     bool opt_check_path = false;      // audit PATH itself before any lookup
+    bool opt_read_hash = false;       // read the shell's remembered paths and compare them
+    bool opt_skip_hash = false;       // cancels opt_read_hash wherever it stands
 };
 
 // What one lookup found, for the caller's failure line.
@@ -39,6 +41,11 @@ struct LookupResult {
     bool found = false;           // at least one line was printed
     bool name_has_slash = false;  // the name was not searched along PATH
     std::string slash_dir;        // the directory tried for a name with '/'
+    // Filled only under --read-hash, for the remembered path to be compared with: the first
+    // executable match as probed and in its plain printed form, also when --skip-tilde drops
+    // it; both empty when there is none.
+    std::string first_probed;
+    std::string first_match;
 };
 
 // The stream that results, definitions and alias lines go to, in the order they are produced,
@@ -84,6 +91,12 @@ void install_out_of_memory_handler();
 // flag read without taking its lock (ferror_unlocked, or ferror).
 int effective_access(const char* path, int mode);
 bool stream_failed(FILE* stream);
+
+// text with the bytes that would move a terminal's cursor or change its state made visible:
+// `\xhh` (two lower-case hex digits) for a byte below 0x20, for 0x7f and for each byte of a
+// C1 control in UTF-8 (0xc2 0x80 to 0xc2 0x9f), and `\\` for a backslash, so that the
+// escaped form reads back unambiguously.
+std::string escape_controls(std::string_view text);
 
 // Flushes the output and returns status; a failed write (now or earlier) instead ends the
 // process with "PROGRAM: write error: REASON\n" and 255, so lost output never reads as success.
