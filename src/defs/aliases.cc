@@ -63,7 +63,10 @@ static void show_word(RunContext& run, Definitions& defs, std::string_view word)
         shown = show_function(run, defs, 1, text);
     if (run.options.opt_explain) explain_unsearched_path(run, text, shown);
     if (shown && !run.options.opt_all) return;
-    if (run.path_list != nullptr && *run.path_list != '\0') lookup_command(run, 1, text.c_str());
+    LookupResult result;
+    if (run.path_list != nullptr && *run.path_list != '\0')
+        result = lookup_command(run, 1, text.c_str());
+    if (run.options.opt_read_hash) tell_remembered(run, text, result);
 }
 
 // With --all a word equal to the matched COMMAND strikes it, so that the loop does not show it
@@ -82,6 +85,7 @@ static void resolve_word(RunContext& run, Definitions& defs, std::string_view wo
     }
     if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
         put_text(run.out, known->second);
+        if (run.options.opt_read_hash) retell_remembered(run, word);
         return;
     }
     std::string& printed = defs.resolved_words.emplace(word, std::string()).first->second;

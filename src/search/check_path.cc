@@ -262,7 +262,7 @@ bool audit_entry(Audit& audit, size_t number, std::string_view field) {
 int check_path(RunContext& run) {
     if (run.path_list == nullptr || *run.path_list == '\0') {
         put_text(run.out, run.path_list == nullptr ? "PATH is unset\n" : "PATH is empty\n");
-        return 1;
+        return audit_remembered(run, 1);
     }
     Audit audit(run);
     int flagged = 0;
@@ -273,7 +273,7 @@ int check_path(RunContext& run) {
         if (audit_entry(audit, ++number, std::string_view(field, length)) &&
             flagged < max_audit_status)
             ++flagged;
-        if (colon == nullptr) return flagged;
+        if (colon == nullptr) return audit_remembered(run, flagged);
         field = colon + 1;
     }
 }

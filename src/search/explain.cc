@@ -39,6 +39,7 @@ struct Explained {
     RunContext& run;
     int indent;
     std::string_view command;
+    LookupResult& result;
     bool stopped = false;  // a plain run would have ended its search before this candidate
     bool found = false;    // a line was printed
     dev_t match_dev = 0;   // the file that the first printed line names
@@ -97,6 +98,7 @@ void take_match(Explained& x, const std::string& candidate, const std::string& d
     Match match;
     match.via_dot_entry = !dir.empty() && dir[0] == '.';
     build_full_path(run, candidate.c_str(), match);
+    if (run.options.opt_read_hash) keep_first_match(x.result, candidate, match);
     bool dropped = run.options.opt_skip_tilde && lies_under(match.ResultPath, run.HomePrefix);
     std::string verdict(dropped ? dropped_verdict
                         : dir.empty() || dir[0] != '/'
@@ -176,8 +178,8 @@ void explain_entry(Explained& x, const std::string& entry, std::string_view base
 }  // namespace
 
 LookupResult explain_lookup(RunContext& run, int indent, const char* name) {
-    Explained x{run, indent, name};
     LookupResult result;
+    Explained x{run, indent, name, result};
     std::string entry, candidate;
     if (contains_slash(name)) {
         result.name_has_slash = true;

@@ -29,7 +29,7 @@ namespace {
 // Probes entry/base_name and prints it when it matches; true when a line was printed. The
 // candidate's storage is the caller's, kept from one entry to the next.
 bool try_entry(RunContext& run, int indent, std::string& entry, std::string_view base_name,
-               std::string& candidate) {
+               std::string& candidate, LookupResult& result) {
     if (prepare_entry(run, entry) != EntrySkip::none) return false;
     join_dir_name(entry, base_name, candidate);
     ProbeBits bits = probe_file(candidate.c_str());
@@ -37,6 +37,7 @@ bool try_entry(RunContext& run, int indent, std::string& entry, std::string_view
     Match match;
     match.via_dot_entry = !entry.empty() && entry[0] == '.';
     build_full_path(run, candidate.c_str(), match);
+    if (run.options.opt_read_hash) keep_first_match(result, candidate, match);
     return show_result(run, match, indent);
 }
 
@@ -50,12 +51,12 @@ LookupResult lookup_command(RunContext& run, int indent, const char* name) {
         result.name_has_slash = true;
         result.slash_dir = slash_dir_of(name);
         entry = result.slash_dir;
-        result.found = try_entry(run, indent, entry, strrchr(name, '/') + 1, candidate);
+        result.found = try_entry(run, indent, entry, strrchr(name, '/') + 1, candidate, result);
         return result;
     }
     size_t entry_pos = 0;
     while (next_path_entry(run.path_list, entry_pos, entry)) {
-        if (!try_entry(run, indent, entry, name, candidate)) continue;
+        if (!try_entry(run, indent, entry, name, candidate, result)) continue;
         result.found = true;
         if (!run.options.opt_all) break;
     }

@@ -6,12 +6,32 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "identity/identity.h"
 #include "tilde/tilde.h"
 #include "util/util.h"
 
 struct stat;
+
+// One path the shell remembers for a command (--read-hash).
+struct RememberedPath {
+    std::string name;
+    std::string path;   // absolute, as the listing gives it once unquoted
+    bool told = false;  // note holds the line written after a lookup of name (maybe empty)
+    std::string note;
+};
+
+// The shell's remembered paths, in the order of the first line naming each command; a later
+// line for the same command replaces its path.
+struct RememberedPaths {
+    std::vector<RememberedPath> entries;
+    std::unordered_map<std::string, size_t> index;  // name to its place in entries
+
+    void remember(std::string name, std::string path);
+    RememberedPath* find(std::string_view name);
+};
 
 // What one run knows, built by the driver and handed down to every stage.
 struct RunContext {
@@ -21,6 +41,7 @@ struct RunContext {
     PathPrefix CwdPrefix;             // loaded on first need (load_cwd)
     TildeHomes homes;                 // the homes that tilde entries named so far
     Output out;
+    RememberedPaths remembered;  // read from the listing under --read-hash
 };
 
 // Answer of probe_file about one path.
@@ -111,6 +132,30 @@ std::string mode_owner_group(const struct stat& status, IdNames& names);
 
 // The text of the symbolic link path, however long; empty when it cannot be read.
 std::string read_link(const std::string& path);
+
+// --read-hash: what the shell remembers for a command, set against what the lookup found.
+
+// Keeps the candidate and the normalised match in result when they are the lookup's first
+// executable match.
+void keep_first_match(LookupResult& result, const std::string& candidate, const Match& match);
+
+// What the shell remembering the path remembered means now: "the shell remembers REMEMBERED"
+// and how it stands against the first match of a search (none when first_probed is empty);
+// empty when both are the same file. Paths are escaped as escape_controls does.
+std::string remembered_finding(const std::string& remembered, const std::string& first_probed,
+                               const std::string& first_match);
+
+// After the lookup of name (its output and failure line written), one line on standard error
+// when the shell remembers another file for it, one that is gone or not executable, or one
+// that PATH no longer finds any copy of.
+void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result);
+
+// The line of an earlier tell_remembered for name, written again for a word met once more.
+void retell_remembered(RunContext& run, std::string_view name);
+
+// The audit of the remembered paths that --check-path adds to flagged PATH findings: a line
+// "hash: NAME: FINDING" for each stale one; returns the sum, capped at 254.
+int audit_remembered(RunContext& run, int flagged);
 
 // --check-path: writes the audit of PATH to the output and returns the number of entries with
 // a finding that counts, capped at 254 (1 when PATH is unset or empty).
