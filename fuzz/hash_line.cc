@@ -4,6 +4,9 @@
 // words. Any bytes at all, read as a line, must give an
 // entry only with an absolute path and a plain name, without NUL bytes.
 //
+// A line of bare words, that the hash lines are read with in one pass, must be read the same
+// way by the full reader.
+//
 // Input: the words, each ended by a NUL, each led by a byte that picks its quoting.
 
 #include <cstddef>
@@ -80,6 +83,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CHECK(name.find('\0') == std::string::npos && path.find('\0') == std::string::npos);
     }
 
+    // Bare words: both readers agree.
+    std::vector<std::string_view> plain;
+    if (split_plain_words(input, plain)) {
+        std::string text;
+        std::vector<size_t> ends;
+        CHECK(read_shell_words(input, text, ends));
+        CHECK(ends.size() == plain.size());
+        for (size_t i = 0, start = 0; i < plain.size(); start = ends[i++])
+            CHECK(text.substr(start, ends[i] - start) == plain[i]);
+    }
+
     std::vector<std::string> words;
     std::string line;
     for (size_t pos = 0; pos + 1 < input.size();) {
@@ -90,8 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         line += (line.empty() ? "" : " ") + quoted(words.back(), style);
         pos = end + 1;
     }
-    std::vector<std::string> read;
-    CHECK(split_shell_words(line, read));
-    CHECK(read == words);
+    std::string text;
+    std::vector<size_t> ends;
+    CHECK(read_shell_words(line, text, ends));
+    CHECK(ends.size() == words.size());
+    for (size_t i = 0, start = 0; i < words.size(); start = ends[i++])
+        CHECK(text.substr(start, ends[i] - start) == words[i]);
     return 0;
 }

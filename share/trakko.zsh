@@ -9,12 +9,14 @@
 # first, or one that is gone, trakko says so on standard error.
 #
 # --read-alias --read-functions  read the (alias; declare -f) listing from standard input.
-# --read-hash                    and the remembered paths after it, in hash -L's lines. After
-#                                a rehash the table holds every command of PATH, and listing
-#                                it whole would cost more than the lookup: only the entries of
-#                                the names asked about, and of the first word of every command
-#                                that their aliases run, are listed (hash -m takes patterns, so
-#                                the names are quoted as patterns).
+# --read-hash                    and the remembered paths after it, in hash -L's lines. zsh
+#                                remembers whole directories of PATH at a time, thousands of
+#                                commands, and listing them all (or matching them all against
+#                                patterns, hash -Lm) costs more than the lookup: only the names
+#                                asked about and the first word of every command that their
+#                                aliases run are listed, each read from $commands. For a name
+#                                it does not hold, $commands fills the table; in the process
+#                                substitution that stays out of this shell.
 # --tty-only                     everything to its right applies only on a terminal, so that
 #                                "$(trakko cmd)" and pipes get plain full paths.
 # --show-tilde --show-dot        on a terminal, print ~/bin/x and ./x: shorter, and they say
@@ -37,5 +39,7 @@ function trakko {
         done
     done
     command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
-        "$@" < <(alias; declare -f; (( $#names )) && hash -Lm -- ${(b)names})
+        "$@" < <(alias; declare -f; for name in $names; do
+            (( ${+commands[$name]} )) && print -r -- "hash -- ${(q+)name}=${(q+)commands[$name]}"
+        done)
 }

@@ -156,10 +156,14 @@ bool is_function_header(std::string_view line);
 // "}\n", or the end of the input.
 size_t function_body_end(std::string_view input, size_t pos);
 
-// Splits line into the shell words it holds, quotes and escapes removed; false when the shell
-// would read it as more than plain words (an operator, an expansion, a pattern, a quote that
-// does not close, a NUL byte).
-bool split_shell_words(std::string_view line, std::vector<std::string>& words);
+// Appends the shell words of line to text, quotes and escapes removed, one after another, and
+// the end of each in text to ends; false when the shell would read the line as more than plain
+// words (an operator, an expansion, a pattern, a quote that does not close, a NUL byte).
+bool read_shell_words(std::string_view line, std::string& text, std::vector<size_t>& ends);
+
+// The same for a line without a quote, an escape or a byte that read_shell_words refuses: its
+// words as views into it. False for any other line, that read_shell_words must read.
+bool split_plain_words(std::string_view line, std::vector<std::string_view>& words);
 
 // What a listing line is to --read-hash: none of its lines; one that the shell would search
 // for again (a relative path), or that it never uses, both skipped; or an entry.
@@ -168,9 +172,11 @@ enum class HashLine { none, skipped, entry };
 // Reads one line (its newline kept or not); name and path are set for an entry.
 HashLine parse_hash_line(std::string_view line, std::string& name, std::string& path);
 
-// Reads the hash lines of input outside function bodies into table; returns the offsets of
-// the lines taken, entries and skipped ones, in order.
-std::vector<size_t> read_remembered(std::string_view input, RememberedPaths& table);
+// Reads the hash lines of input outside function bodies into table, whose names and paths may
+// be views into input; returns the offsets of the lines taken before alias_end, entries and
+// skipped ones, in order.
+std::vector<size_t> read_remembered(std::string_view input, size_t alias_end,
+                                    RememberedPaths& table);
 
 // The first stored function called name, or null.
 const FunctionDef* find_function(FunctionTable& table, std::string_view name);

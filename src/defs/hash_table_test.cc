@@ -91,29 +91,48 @@ TEST(ParseHashLine, Table) {
     }
 }
 
-TEST(ReadRemembered, LinesOutsideBodiesOnlyALaterLineReplacesTheFirstPlaceStays) {
+std::string path_of(RememberedPaths& table, std::string_view name) {
+    size_t line = table.find(name);
+    return line == std::string_view::npos ? "none" : std::string(table.lines[line].path);
+}
+
+TEST(ReadRemembered, LinesOutsideBodiesOnlyTheLastOneForANameCounts) {
     struct Case {
         std::string input;
-        std::vector<std::string> entries;  // name=path, in table order
+        std::vector<std::string> lines;  // name=path, in input order
         std::vector<size_t> taken;
+        std::string path_of_a;
     } cases[] = {
-        {"hash a=/1\nhash b=/2\nhash a=/3\n", {"a=/3", "b=/2"}, {0, 10, 20}},
-        // A relative path leaves the earlier entry alone, and its line is taken all the same.
-        {"hash a=/1\nhash a=rel\n", {"a=/1"}, {0, 10}},
+        {"hash a=/1\nhash b=/2\nhash a=/3\n", {"a=/1", "b=/2", "a=/3"}, {0, 10, 20}, "/3"},
+        // A relative path leaves the earlier line alone, and its line is taken all the same.
+        {"hash a=/1\nhash a=rel\n", {"a=/1"}, {0, 10}, "/1"},
         // Inside a body, even a here-document line that looks like one is body text.
-        {"f () \n{ \n    cat <<E\nhash a=/1\nE\n}\nhash b=/2\n", {"b=/2"}, {35}},
-        {"f () {\nhash a=/1\n", {}, {}},
-        {"alias x=y\nhash a=/1\0\nhash b=/2"s, {"b=/2"}, {21}},
+        {"f () \n{ \n    cat <<E\nhash a=/1\nE\n}\nhash b=/2\n", {"b=/2"}, {35}, "none"},
+        {"f () {\nhash a=/1\n", {}, {}, "none"},
+        {"alias x=y\nhash a=/1\0\nhash b=/2"s, {"b=/2"}, {21}, "none"},
     };
     for (const Case& c : cases) {
         RememberedPaths table;
-        std::vector<size_t> taken = read_remembered(c.input, table);
-        std::vector<std::string> entries;
-        for (const RememberedPath& entry : table.entries)
-            entries.push_back(entry.name + "=" + entry.path);
-        EXPECT_EQ(entries, c.entries) << c.input;
+        std::vector<size_t> taken = read_remembered(c.input, c.input.size(), table);
+        std::vector<std::string> lines;
+        for (const RememberedPath& line : table.lines)
+            lines.push_back(std::string(line.name) + "=" + std::string(line.path));
+        EXPECT_EQ(lines, c.lines) << c.input;
         EXPECT_EQ(taken, c.taken) << c.input;
+        EXPECT_EQ(path_of(table, "a"), c.path_of_a) << c.input;
     }
+}
+
+TEST(ReadRemembered, ManyLookupsGoThroughTheIndexWithTheSameAnswers) {
+    RememberedPaths table;
+    std::string input = "hash a=/1\nhash b=/2\nhash a=/3\n";
+    read_remembered(input, input.size(), table);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(path_of(table, "a"), "/3");
+        EXPECT_EQ(path_of(table, "b"), "/2");
+        EXPECT_EQ(path_of(table, "c"), "none");
+    }
+    EXPECT_FALSE(table.last_by_name.empty());
 }
 
 TEST(ReadRemembered, TheLinesTakenAreNoAliasLines) {
@@ -125,13 +144,12 @@ TEST(ReadRemembered, TheLinesTakenAreNoAliasLines) {
     std::vector<std::string> lines;
     for (std::string_view line : defs.AliasLines) lines.emplace_back(line);
     EXPECT_EQ(lines, (std::vector<std::string>{"alias ll='ls -l'\n", "hash x\n"}));
-    ASSERT_EQ(defs.remembered.entries.size(), 1u);
-    EXPECT_EQ(defs.remembered.entries[0].path, "/bin/ls");
+    EXPECT_EQ(path_of(defs.remembered, "ls"), "/bin/ls");
 
     options.opt_read_hash = false;
     defs = read_definitions_from(input, options);
     lines.clear();
     for (std::string_view line : defs.AliasLines) lines.emplace_back(line);
     EXPECT_EQ(lines.size(), 4u);
-    EXPECT_TRUE(defs.remembered.entries.empty());
+    EXPECT_TRUE(defs.remembered.lines.empty());
 }

@@ -139,7 +139,8 @@ Definitions read_definitions_from(std::string_view input, const OptionSet& optio
         bool may_hold_nul = memchr(region.data(), '\0', region.size()) != nullptr;
         defs.AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
     }
-    if (options.opt_read_hash) defs.AliasLines.drop_lines(read_remembered(input, defs.remembered));
+    if (options.opt_read_hash)
+        defs.AliasLines.drop_lines(read_remembered(input, alias_end, defs.remembered));
     return defs;
 }
 

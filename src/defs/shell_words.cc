@@ -2,6 +2,7 @@
 // backslash escapes, single quotes, double quotes and $'...' with its escapes, glued together
 // in any order. Anything the shell would expand or treat as an operator is refused rather than
 // guessed at: the shells quote such bytes themselves.
+#include <algorithm>
 #include <cstring>
 
 #include "defs/defs.h"
@@ -12,9 +13,24 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Unquoted, these end a command, start an expansion or a pattern.
-bool is_unquoted_special(char c) {
-    return c != '\0' && strchr("|&;<>()`$*?[", c) != nullptr;
+// What a byte of an unquoted word is: itself, or the start of something to read otherwise.
+// Unquoted, the special bytes end a command, start an expansion or a pattern. A table, as
+// every byte of every hash line goes through it.
+enum class ByteKind : unsigned char { plain, blank, quoting, special };
+
+struct ByteKinds {
+    ByteKind of[256] = {};
+    constexpr ByteKinds() {
+        for (unsigned char c : std::string_view(" \t")) of[c] = ByteKind::blank;
+        for (unsigned char c : std::string_view("'\"\\$")) of[c] = ByteKind::quoting;
+        for (unsigned char c : std::string_view("|&;<>()`*?[")) of[c] = ByteKind::special;
+        of[0] = ByteKind::special;  // no shell writes a NUL byte
+    }
+};
+constexpr ByteKinds byte_kinds;
+
+ByteKind kind_of(char c) {
+    return byte_kinds.of[static_cast<unsigned char>(c)];
 }
 
 int hex_value(char c) {
@@ -133,12 +149,10 @@ bool ansi_quoted(std::string_view line, size_t& pos, std::string& out) {
     if (pos >= line.size()) return false;
     std::string_view body = line.substr(start, pos++ - start);
     for (size_t at = 0; at < body.size();) {
-        if (body[at] != '\\') {
-            out += body[at++];
-        } else {
-            ++at;
-            ansi_escape(body, at, out);
-        }
+        size_t escape = std::min(body.find('\\', at), body.size());
+        out.append(body.substr(at, escape - at));
+        at = escape + 1;
+        if (escape < body.size()) ansi_escape(body, at, out);
     }
     return true;
 }
@@ -159,10 +173,16 @@ bool double_quoted(std::string_view line, size_t& pos, std::string& out) {
     return false;
 }
 
-// One word from pos, which is not a blank; false when the shell would read more than a word.
+// One word from pos, which is not a blank, appended to word; false when the shell would read
+// more than a word. Runs of plain bytes are copied whole: most words are nothing else.
 bool one_word(std::string_view line, size_t& pos, std::string& word) {
     if (line[pos] == '~' || line[pos] == '#') return false;
-    while (pos < line.size() && !is_blank(line[pos])) {
+    while (pos < line.size()) {
+        size_t run = pos;
+        while (run < line.size() && kind_of(line[run]) == ByteKind::plain) ++run;
+        word.append(line.substr(pos, run - pos));
+        pos = run;
+        if (pos == line.size() || kind_of(line[pos]) == ByteKind::blank) return true;
         char c = line[pos++];
         if (c == '\'') {
             size_t end = line.find('\'', pos);
@@ -176,10 +196,8 @@ bool one_word(std::string_view line, size_t& pos, std::string& word) {
         } else if (c == '\\') {
             if (pos == line.size()) return false;  // the line would go on on the next one
             word += line[pos++];
-        } else if (is_unquoted_special(c)) {
-            return false;
         } else {
-            word += c;
+            return false;  // a '$' that expands, or a special byte
         }
     }
     return true;
@@ -187,12 +205,31 @@ bool one_word(std::string_view line, size_t& pos, std::string& word) {
 
 }  // namespace
 
-bool split_shell_words(std::string_view line, std::vector<std::string>& words) {
-    words.clear();
+// The common case, a line of bare words, is told apart in one pass over its bytes.
+bool split_plain_words(std::string_view line, std::vector<std::string_view>& words) {
+    for (size_t pos = 0; pos < line.size();) {
+        char c = line[pos];
+        ByteKind kind = kind_of(c);
+        if (kind == ByteKind::blank) {
+            ++pos;
+            continue;
+        }
+        if (kind != ByteKind::plain || c == '~' || c == '#') return false;
+        size_t start = pos;
+        while (++pos < line.size() && (kind = kind_of(line[pos])) == ByteKind::plain) {
+        }
+        if (pos < line.size() && kind != ByteKind::blank) return false;
+        words.push_back(line.substr(start, pos - start));
+    }
+    return true;
+}
+
+bool read_shell_words(std::string_view line, std::string& text, std::vector<size_t>& ends) {
     for (size_t pos = 0;;) {
         while (pos < line.size() && is_blank(line[pos])) ++pos;
         if (pos == line.size()) return true;
-        std::string& word = words.emplace_back();
-        if (!one_word(line, pos, word) || word.find('\0') != std::string::npos) return false;
+        size_t start = text.size();
+        if (!one_word(line, pos, text) || text.find('\0', start) != std::string::npos) return false;
+        ends.push_back(text.size());
     }
 }

@@ -9,19 +9,32 @@
 
 #include "search/search.h"
 
-void RememberedPaths::remember(std::string name, std::string path) {
-    auto [known, added] = index.try_emplace(name, entries.size());
-    if (added) {
-        entries.push_back({std::move(name), std::move(path), false, std::string()});
-    } else {
-        entries[known->second].path = std::move(path);
+void RememberedPaths::add(std::string_view name, std::string_view path, bool quoted) {
+    if (quoted) {
+        name = unquoted.emplace_back(name);
+        path = unquoted.emplace_back(path);
     }
+    lines.push_back({name, path});
 }
 
-RememberedPath* RememberedPaths::find(std::string_view name) {
-    if (entries.empty()) return nullptr;
-    auto known = index.find(std::string(name));
-    return known != index.end() ? &entries[known->second] : nullptr;
+void RememberedPaths::build_index() {
+    if (!last_by_name.empty() || lines.empty()) return;
+    last_by_name.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) last_by_name[lines[i].name] = i;
+}
+
+// A few names are looked up by a scan from the last line; an alias of many words gets the index.
+size_t RememberedPaths::find(std::string_view wanted) {
+    constexpr int scans_before_index = 8;
+    if (lines.empty()) return std::string_view::npos;
+    if (last_by_name.empty() && ++scans <= scans_before_index) {
+        for (size_t i = lines.size(); i-- > 0;)
+            if (lines[i].name == wanted) return i;
+        return std::string_view::npos;
+    }
+    build_index();
+    auto known = last_by_name.find(wanted);
+    return known != last_by_name.end() ? known->second : std::string_view::npos;
 }
 
 void keep_first_match(LookupResult& result, const std::string& candidate, const Match& match) {
@@ -64,22 +77,27 @@ void write_note(RunContext& run, const std::string& note) {
 void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result) {
     // A name with a slash is run as it stands: no shell looks it up in its table.
     if (contains_slash(name)) return;
-    RememberedPath* entry = run.remembered.find(name);
-    if (entry == nullptr) return;
-    std::string finding = remembered_finding(entry->path, result.first_probed, result.first_match);
-    entry->note.clear();
+    RememberedPaths& table = run.remembered;
+    size_t line = table.find(name);
+    if (line == std::string_view::npos) return;
+    std::string finding = remembered_finding(std::string(table.lines[line].path),
+                                             result.first_probed, result.first_match);
+    std::string& note = table.notes[line];
+    note.clear();
     if (!finding.empty())
-        entry->note.append(program_name)
+        note.append(program_name)
             .append(": ")
             .append(escape_controls(name))
             .append(": ")
             .append(finding)
             .append(" (hash -r forgets it)\n");
-    entry->told = true;
-    write_note(run, entry->note);
+    write_note(run, note);
 }
 
 void retell_remembered(RunContext& run, std::string_view name) {
-    RememberedPath* entry = run.remembered.find(name);
-    if (entry != nullptr && entry->told) write_note(run, entry->note);
+    RememberedPaths& table = run.remembered;
+    size_t line = table.find(name);
+    if (line == std::string_view::npos) return;
+    auto told = table.notes.find(line);
+    if (told != table.notes.end()) write_note(run, told->second);
 }

@@ -49,15 +49,24 @@ LookupResult first_match(QuietSearch& search, std::string_view name) {
 
 }  // namespace
 
+// Each name once, in the order of the first line naming it, with the path of the last.
 int audit_remembered(RunContext& run, int flagged) {
     if (!run.options.opt_read_hash) return flagged;
+    RememberedPaths& table = run.remembered;
+    table.build_index();
+    std::vector<bool> audited(table.lines.size());
     QuietSearch search{run, PathPrefix(), false};
-    for (const RememberedPath& entry : run.remembered.entries) {
-        LookupResult found = first_match(search, entry.name);
-        std::string finding = remembered_finding(entry.path, found.first_probed, found.first_match);
+    for (const RememberedPath& first : table.lines) {
+        std::string_view name = first.name;
+        size_t last = table.last_by_name[name];
+        if (audited[last]) continue;
+        audited[last] = true;
+        LookupResult found = first_match(search, name);
+        std::string finding = remembered_finding(std::string(table.lines[last].path),
+                                                 found.first_probed, found.first_match);
         if (finding.empty()) continue;
         put_text(run.out, "hash: ");
-        put_text(run.out, escape_controls(entry.name));
+        put_text(run.out, escape_controls(name));
         put_text(run.out, ": ");
         put_text(run.out, finding);
         put_char(run.out, '\n');

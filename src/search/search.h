@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,22 +16,28 @@
 
 struct stat;
 
-// One path the shell remembers for a command (--read-hash).
+// One line of the shell's remembered paths (--read-hash).
 struct RememberedPath {
-    std::string name;
-    std::string path;   // absolute, as the listing gives it once unquoted
-    bool told = false;  // note holds the line written after a lookup of name (maybe empty)
-    std::string note;
+    std::string_view name;
+    std::string_view path;  // an absolute path, as the listing gives it once unquoted
 };
 
-// The shell's remembered paths, in the order of the first line naming each command; a later
-// line for the same command replaces its path.
+// The shell's remembered paths, a line each in input order; the last line naming a command
+// holds its path. Names and paths are views into the listing, or into copies where quoting
+// changed them; the index of the names is built only when many are looked up. A table of
+// thousands then costs little more than reading it, as most of it is never asked about.
 struct RememberedPaths {
-    std::vector<RememberedPath> entries;
-    std::unordered_map<std::string, size_t> index;  // name to its place in entries
+    std::vector<RememberedPath> lines;
+    std::deque<std::string> unquoted;  // the copies, that stay in place as more are added
+    std::unordered_map<std::string_view, size_t> last_by_name;
+    int scans = 0;                                  // lookups made without the index
+    std::unordered_map<size_t, std::string> notes;  // by line: what a lookup of its name told
 
-    void remember(std::string name, std::string path);
-    RememberedPath* find(std::string_view name);
+    // Adds a line whose name and path live as long as the table (quoted: copied first).
+    void add(std::string_view name, std::string_view path, bool quoted);
+    // The last line naming name, or npos.
+    size_t find(std::string_view name);
+    void build_index();
 };
 
 // What one run knows, built by the driver and handed down to every stage.
