@@ -72,6 +72,17 @@ std::string quoted(std::string_view word, unsigned char style) {
     }
 }
 
+// line must read as exactly the expected words.
+template <typename Word>
+void check_words(std::string_view line, const std::vector<Word>& expected) {
+    std::string text;
+    std::vector<size_t> ends;
+    CHECK(read_shell_words(line, text, ends));
+    CHECK(ends.size() == expected.size());
+    for (size_t i = 0, start = 0; i < expected.size(); start = ends[i++])
+        CHECK(text.substr(start, ends[i] - start) == expected[i]);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -85,14 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Bare words: both readers agree.
     std::vector<std::string_view> plain;
-    if (split_plain_words(input, plain)) {
-        std::string text;
-        std::vector<size_t> ends;
-        CHECK(read_shell_words(input, text, ends));
-        CHECK(ends.size() == plain.size());
-        for (size_t i = 0, start = 0; i < plain.size(); start = ends[i++])
-            CHECK(text.substr(start, ends[i] - start) == plain[i]);
-    }
+    if (split_plain_words(input, plain)) check_words(input, plain);
 
     std::vector<std::string> words;
     std::string line;
@@ -104,11 +108,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         line += (line.empty() ? "" : " ") + quoted(words.back(), style);
         pos = end + 1;
     }
-    std::string text;
-    std::vector<size_t> ends;
-    CHECK(read_shell_words(line, text, ends));
-    CHECK(ends.size() == words.size());
-    for (size_t i = 0, start = 0; i < words.size(); start = ends[i++])
-        CHECK(text.substr(start, ends[i] - start) == words[i]);
+    check_words(line, words);
     return 0;
 }
