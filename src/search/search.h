@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
-#include <deque>
+#include <forward_list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,7 +28,7 @@ struct RememberedPath {
 // thousands then costs little more than reading it, as most of it is never asked about.
 struct RememberedPaths {
     std::vector<RememberedPath> lines;
-    std::deque<std::string> unquoted;  // the copies, that stay in place as more are added
+    std::forward_list<std::string> unquoted;  // the copies, in place as more are added
     std::unordered_map<std::string_view, size_t> last_by_name;
     int scans = 0;                                  // lookups made without the index
     std::unordered_map<size_t, std::string> notes;  // by line: what a lookup of its name told
