@@ -10,7 +10,8 @@
 #
 # --read-alias --read-functions  read the (alias; declare -f) listing from standard input.
 # --read-hash                    and the remembered paths after it, as hash -l lists them (a
-#                                short list: bash remembers only the commands it has run).
+#                                short list: bash remembers only the commands it has run;
+#                                with set +h it has none, and says so on standard error).
 # --tty-only                     everything to its right applies only on a terminal, so that
 #                                "$(trakko cmd)" and pipes get plain full paths.
 # --show-tilde --show-dot        on a terminal, print ~/bin/x and ./x: shorter, and they say
@@ -24,5 +25,5 @@
 
 function trakko {
     command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
-        "$@" < <(alias; declare -f; hash -l)
+        "$@" < <(alias; declare -f; hash -l 2>/dev/null)
 }

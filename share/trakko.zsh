@@ -32,6 +32,7 @@ function trakko {
     local name word
     local -a names
     for name in "$@"; do
+        [[ $name == -* ]] && continue
         names+=("$name")
         (( ${+aliases[$name]} )) || continue
         for word in ${(s:|:)${aliases[$name]//[&]/|}}; do
