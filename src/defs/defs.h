@@ -149,7 +149,7 @@ Definitions read_definitions(const OptionSet& options);
 // The same over a byte buffer that stays alive for the rest of the run.
 Definitions read_definitions_from(std::string_view input, const OptionSet& options);
 
-// True when line, up to its first NUL byte, is a function header of the listing.
+// True when line, not empty and cut at its first NUL byte, is a function header of the listing.
 bool is_function_header(std::string_view line);
 
 // The end of the function body that starts at pos: just after its first line that is exactly

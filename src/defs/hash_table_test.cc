@@ -91,10 +91,14 @@ TEST(ParseHashLine, Table) {
     }
 }
 
+namespace {
+
 std::string path_of(RememberedPaths& table, std::string_view name) {
     size_t line = table.find(name);
     return line == std::string_view::npos ? "none" : std::string(table.lines[line].path);
 }
+
+}  // namespace
 
 TEST(ReadRemembered, LinesOutsideBodiesOnlyTheLastOneForANameCounts) {
     struct Case {
