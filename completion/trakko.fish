@@ -14,5 +14,7 @@ complete -c trakko -s i -l read-alias -d 'Read alias lines from standard input'
 complete -c trakko -l skip-alias -d 'Cancel --read-alias'
 complete -c trakko -l read-functions -d 'Read shell functions from standard input'
 complete -c trakko -l skip-functions -d 'Cancel --read-functions'
+complete -c trakko -l read-hash -d "Read the shell's remembered command paths from standard input"
+complete -c trakko -l skip-hash -d 'Cancel --read-hash'
 complete -c trakko -l explain -d 'Explain on stderr why each candidate was taken or passed over'
 complete -c trakko -l check-path -d 'Check PATH for missing, duplicate and unsafe directories'

@@ -141,6 +141,7 @@ struct Parse {
     bool all = false, read_alias = false, read_functions = false, show_dot = false;
     bool show_tilde = false;
     bool check_path = false;
+    bool read_hash = false;
     std::vector<size_t> explain_args;  // the arguments that turn --explain on
 };
 
@@ -148,12 +149,12 @@ struct Parse {
 // display and skip options off to its right, standard output being a file here.
 Parse parse_arguments(const std::vector<std::string>& args) {
     static const char* const long_names[] = {
-        "help",           "version",        "skip-dot", "skip-tilde", "show-dot",
-        "show-tilde",     "tty-only",       "all",      "read-alias", "skip-alias",
-        "read-functions", "skip-functions", "explain",  "check-path",
+        "help",     "version",    "skip-dot",   "skip-tilde", "show-dot",       "show-tilde",
+        "tty-only", "all",        "read-alias", "skip-alias", "read-functions", "skip-functions",
+        "explain",  "check-path", "read-hash",  "skip-hash",
     };
     Parse parse;
-    bool cutoff = false, skip_alias = false, skip_functions = false;
+    bool cutoff = false, skip_alias = false, skip_functions = false, skip_hash = false;
     bool options_over = false;
     for (size_t index = 0; index < args.size(); ++index) {
         const std::string& arg = args[index];
@@ -205,10 +206,30 @@ Parse parse_arguments(const std::vector<std::string>& args) {
         if (chosen == "skip-functions") skip_functions = true;
         if (chosen == "explain") parse.explain_args.push_back(index);
         if (chosen == "check-path") parse.check_path = true;
+        if (chosen == "read-hash") parse.read_hash = true;
+        if (chosen == "skip-hash") skip_hash = true;
     }
     parse.read_alias = parse.read_alias && !skip_alias;
     parse.read_functions = parse.read_functions && !skip_functions;
+    parse.read_hash = parse.read_hash && !skip_hash;
     return parse;
+}
+
+// --read-hash adds a line about the path the shell remembers for a name after that name's own
+// lines on standard error, and nothing else there: without them, what is left must read as
+// without the option.
+std::string without_remembered_lines(const std::string& err) {
+    std::string kept;
+    for (size_t pos = 0; pos < err.size();) {
+        size_t end = err.find('\n', pos);
+        end = end == std::string::npos ? err.size() : end + 1;
+        std::string_view line(err.data() + pos, end - pos);
+        if (!line.starts_with("trakko: ") || !line.ends_with(" (hash -r forgets it)\n") ||
+            line.find(": the shell remembers ") == std::string_view::npos)
+            kept.append(line);
+        pos = end;
+    }
+    return kept;
 }
 
 // The failure lines a COMMAND may give: the name and the list as documented. "/ls" has an
@@ -483,6 +504,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         err = plain_err;
     }
 
+    if (parse.read_hash) err = without_remembered_lines(err);
     if (show_runs)
         fprintf(stderr, "status %d\n-- stdout:\n%s-- stderr:\n%s--\n", status, out.c_str(),
                 err.c_str());

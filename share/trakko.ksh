@@ -3,10 +3,11 @@
 #
 #     . /usr/share/trakko/trakko.ksh
 #
-# It defines a shell function trakko that hands the binary this shell's own aliases and
-# functions, so that "trakko ll" shows the alias ll and the path of what it runs, and
-# "trakko f" the definition of the function f: what the shell would really run, not only what
-# PATH holds. The options are those of the bash and zsh integration (see trakko.bash).
+# It defines a shell function trakko that hands the binary this shell's own aliases, functions
+# and tracked aliases (the paths it remembers for commands), so that "trakko ll" shows the
+# alias ll and the path of what it runs, and "trakko f" the definition of the function f: what
+# the shell would really run, not only what PATH holds. The options are those of the bash and
+# zsh integration (see trakko.bash).
 #
 # Both shells list aliases as NAME=VALUE, which trakko reads as it stands. Their function
 # listings it does not take: ksh93 prints each function as it was written ("f() { ...; }" on
@@ -14,8 +15,10 @@
 # into a "NAME () {" block that ends on a line holding only "}"; a line that is only "}"
 # inside the function (a here-document's) gets a trailing space, so that it cannot end the
 # block early. A body that is no brace group, such as "f() ( cd /; ls )", is shown inside
-# braces, which runs the same. It is done with the shell's own expansions, so that it works
-# whatever PATH holds.
+# braces, which runs the same. Each tracked alias of "alias -t", NAME=PATH, becomes a line
+# "hash -- NAME=PATH" as zsh writes them: mksh quotes the name already, ksh93 does not, and
+# gets it single-quoted. It is done with the shell's own expansions, so that it works whatever
+# PATH holds.
 #
 # The listing goes in as a here-document rather than through a pipe: mksh has no process
 # substitution, and this way the status is the binary's own even under pipefail when it reads
@@ -65,13 +68,23 @@ $text
 EOF_TRAKKO_BODY
             print -r -- '}'
         done
+        alias -t | while IFS= read -r line; do
+            case $line in *=*) ;; *) continue ;; esac
+            case ${KSH_VERSION-} in
+                *MIRBSD*) print -r -- "hash -- $line" ;;
+                *)
+                    name=${line%%=*}
+                    print -r -- "hash -- '${name//\'/\'\\\'\'}'=${line#*=}" ;;
+            esac
+        done
     )
     if [ -n "$listing" ]; then
-        command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot "$@" <<EOF_TRAKKO
+        command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
+            "$@" <<EOF_TRAKKO
 $listing
 EOF_TRAKKO
     else
-        command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot "$@" \
-            </dev/null
+        command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
+            "$@" </dev/null
     fi
 }

@@ -2,11 +2,21 @@
 #
 #     . /usr/share/trakko/trakko.zsh
 #
-# It defines a shell function trakko that hands the binary this shell's own aliases and
-# functions, so that "trakko ll" shows the alias ll, the path of what it runs, and "trakko f"
-# the definition of the function f: what the shell would really run, not only what PATH holds.
+# It defines a shell function trakko that hands the binary this shell's own aliases, functions
+# and remembered command paths, so that "trakko ll" shows the alias ll, the path of what it
+# runs, and "trakko f" the definition of the function f: what the shell would really run, not
+# only what PATH holds. When the shell still remembers a path that is no longer what PATH finds
+# first, or one that is gone, trakko says so on standard error.
 #
 # --read-alias --read-functions  read the (alias; declare -f) listing from standard input.
+# --read-hash                    and the remembered paths after it, in hash -L's lines. zsh
+#                                remembers whole directories of PATH at a time, thousands of
+#                                commands, and listing them all (or matching them all against
+#                                patterns, hash -Lm) costs more than the lookup: only the names
+#                                asked about and the first word of every command that their
+#                                aliases run are listed, each read from $commands. For a name
+#                                it does not hold, $commands fills the table; in the process
+#                                substitution that stays out of this shell.
 # --tty-only                     everything to its right applies only on a terminal, so that
 #                                "$(trakko cmd)" and pipes get plain full paths.
 # --show-tilde --show-dot        on a terminal, print ~/bin/x and ./x: shorter, and they say
@@ -19,6 +29,18 @@
 # definition while this file is read.
 
 function trakko {
-    command trakko --tty-only --read-alias --read-functions --show-tilde --show-dot "$@" \
-        < <(alias; declare -f)
+    local name word
+    local -a names
+    for name in "$@"; do
+        [[ $name == -* ]] && continue
+        names+=("$name")
+        (( ${+aliases[$name]} )) || continue
+        for word in ${(s:|:)${aliases[$name]//[&]/|}}; do
+            names+=(${${=word}[1]})
+        done
+    done
+    command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
+        "$@" < <(alias; declare -f; for name in $names; do
+            (( ${+commands[$name]} )) && print -r -- "hash -- ${(q+)name}=${(q+)commands[$name]}"
+        done)
 }

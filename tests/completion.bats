@@ -46,13 +46,13 @@ complete_bash() {
 @test "bash: a dash completes exactly the options of --help" {
     run complete_bash trakko -
     expected=$(help_options)
-    [ "$(echo "$expected" | wc -l)" -eq 18 ]
+    [ "$(echo "$expected" | wc -l)" -eq 20 ]
     [ "$output" = "$expected" ] || { diff <(echo "$expected") <(echo "$output"); false; }
 }
 
 @test "bash: a prefix narrows the options" {
     run complete_bash trakko --sk
-    [ "$output" = "$(printf '%s\n' --skip-alias --skip-dot --skip-functions --skip-tilde)" ]
+    [ "$output" = "$(printf '%s\n' --skip-alias --skip-dot --skip-functions --skip-hash --skip-tilde)" ]
     run complete_bash trakko -a --read-f
     [ "$output" = "--read-functions" ]
     run complete_bash trakko --e
@@ -106,6 +106,8 @@ EOF
     run complete_zsh $'trakko --read-f\t' '*trakko --read-functions *'
     [ "$status" -eq 0 ]
     run complete_zsh $'trakko --ch\t' '*trakko --check-path *'
+    [ "$status" -eq 0 ]
+    run complete_zsh $'trakko --read-h\t' '*trakko --read-hash *'
     [ "$status" -eq 0 ]
 }
 

@@ -20,6 +20,12 @@ $B/ls" ]
     run on_pty env -i PATH="$B" "$TRAKKO" --read-functions -i --skip-alias ls
     [ "$output" = "$PROG: --read-functions: Warning: stdin is a tty.
 $B/ls" ]
+    run on_pty env -i PATH="$B" "$TRAKKO" -i --read-hash ls
+    [ "$output" = "$PROG: --read-alias, -i, --read-hash: Warning: stdin is a tty.
+$B/ls" ]
+    # Without a COMMAND the audit reads the remembered paths alone.
+    run on_pty env -i PATH="$B" "$TRAKKO" -i --read-hash --check-path
+    [ "$output" = "$PROG: --read-hash: Warning: stdin is a tty." ]
 }
 
 @test "no warning when stdin is not a terminal, and empty input changes nothing" {

@@ -53,7 +53,7 @@ readme_options() {
 
 @test "every option of --help has an entry in OPTIONS and in the README's table, and every entry is a real option" {
     help=$(help_options)
-    [ "$(echo "$help" | wc -l)" -eq 18 ] # the parse of --help itself still works
+    [ "$(echo "$help" | wc -l)" -eq 20 ] # the parse of --help itself still works
     for documented in documented_options readme_options; do
         run $documented
         [ "$output" = "$help" ] || { echo "$documented:"; diff <(echo "$help") <(echo "$output"); false; }
@@ -81,9 +81,10 @@ readme_options() {
 @test "the integration shown in EXAMPLES is the one the shell files run" {
     shown=$(section EXAMPLES | grep -A1 '^ *command trakko' | sed -E 's/\\$//; s/^ +//' |
         tr '\n' ' ' | tr -s ' ')
-    for file in "$TRAKKO_SOURCE_DIR"/share/trakko.bash "$TRAKKO_SOURCE_DIR"/share/trakko.zsh; do
-        ran=$(grep -A1 '^ *command trakko' "$file" | sed -E 's/\\$//; s/^ +//' |
-            tr '\n' ' ' | tr -s ' ')
-        [ "$shown" = "$ran" ] || { printf 'man: %s\n%s: %s\n' "$shown" "$file" "$ran"; false; }
-    done
+    ran() { grep -A1 '^ *command trakko' "$1" | sed -E 's/\\$//; s/^ +//' | tr '\n' ' ' | tr -s ' '; }
+    bash=$(ran "$TRAKKO_SOURCE_DIR"/share/trakko.bash)
+    [ "$shown" = "$bash" ] || { printf 'man: %s\nbash: %s\n' "$shown" "$bash"; false; }
+    # zsh runs the same options; what it lists of its table is told in the text.
+    zsh=$(ran "$TRAKKO_SOURCE_DIR"/share/trakko.zsh)
+    [ "${shown%%<*}" = "${zsh%%<*}" ] || { printf 'man: %s\nzsh: %s\n' "$shown" "$zsh"; false; }
 }

@@ -25,6 +25,8 @@ Write the full path of COMMAND(s) to standard output.
   --skip-alias     Ignore option --read-alias; don't read stdin.
   --read-functions Read shell functions from stdin.
   --skip-functions Ignore option --read-functions; don't read stdin.
+  --read-hash      Read the shell's remembered command paths from stdin.
+  --skip-hash      Ignore option --read-hash.
   --explain        Explain on stderr why each candidate was taken or passed over.
   --check-path     Check PATH for missing, duplicate and unsafe directories.
 
@@ -100,6 +102,18 @@ EOT
     run --separate-stderr tk PATH="$SANDBOX/d1" -- --c
     [ "$output" = "" ]
     [ "$status" -eq 0 ]
+
+    # --read-h and --skip-h name the options of the remembered paths; --read stays ambiguous.
+    echo "hash x=$SANDBOX/d2/x" >listing
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --read-h x <listing
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [ "$stderr" = "$PROG: x: the shell remembers $SANDBOX/d2/x; PATH now finds $SANDBOX/d1/x first (hash -r forgets it)" ]
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --read-h x --skip-h <listing
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [ "$stderr" = "" ]
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --read x <listing
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [[ "$stderr" == *"ambiguous"* ]]
 }
 
 @test "a value given to a switch is refused and the switch ignored" {

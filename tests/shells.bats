@@ -126,6 +126,32 @@ $shown_function
     done
 }
 
+@test "bash, zsh, ksh93, mksh: the path the shell remembers is set against what PATH finds now" {
+    # The shell remembers late/cmd; a copy then comes into early/, before it in PATH. bash, zsh
+    # and mksh go on running the old one; ksh93 searches again and remembers the new one.
+    SEARCH="$SANDBOX/bin:$SANDBOX/early:$SANDBOX/late"
+    mkdir early late
+    ln -s "$(command -v chmod)" "$(command -v rm)" bin/
+    local old=$SANDBOX/late/cmd new=$SANDBOX/early/cmd gone moved
+    for shell in bash zsh ksh93 mksh; do
+        use_shell $shell
+        rm -f early/cmd
+        printf '#!/bin/sh\necho old\n' >late/cmd && chmod 755 late/cmd
+        moved="trakko: cmd: the shell remembers $old; PATH now finds $new first (hash -r forgets it)"
+        expected=$'old\nold\n'"$new"$'\n'"$new" gone=$old
+        [ $shell = ksh93 ] && expected=$'old\nnew\n'"$new"$'\n'"$old" gone=$new moved=
+        run --separate-stderr in_shell "source ./$file" cmd \
+            "echo '#!/bin/sh' >early/cmd; echo 'echo new' >>early/cmd; chmod 755 early/cmd" cmd \
+            "trakko cmd" "rm $gone" "trakko cmd; echo \"status $st\""
+        [ "$output" = "$expected"$'\nstatus 0' ] ||
+            { printf '%s: expected\n%s\ngot\n%s\n' $shell "$expected" "$output"; false; }
+        expected="${moved:+$moved$'\n'}trakko: cmd: the shell remembers $gone, which no longer"
+        expected+=" exists (hash -r forgets it)"
+        [ "$stderr" = "$expected" ] ||
+            { printf '%s: expected\n%s\ngot\n%s\n' $shell "$expected" "$stderr"; false; }
+    done
+}
+
 @test "ksh93 and mksh: every function body comes back whole, whatever its form" {
     # A here-document line that is only "}" must not end the body, and a body that is no brace
     # group is shown inside braces.
@@ -154,7 +180,7 @@ $shown_function
     expected=$(tk -- --help | grep -E '^  -' | sed -E 's/^  (-[^ ,]+(, -[^ ,]+)*),? .*/\1/' |
         sed -E 's/-\[([a-zA-Z]+)\]/-\1/' | tr -d ',' | tr ' ' '\n' |
         sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/' | LC_ALL=C sort)
-    [ "$(echo "$expected" | wc -l)" -eq 18 ]
+    [ "$(echo "$expected" | wc -l)" -eq 20 ]
     offered=$(echo "$output" | sed '/^---$/,$d' | LC_ALL=C sort)
     [ "$offered" = "$expected" ] || { diff <(echo "$expected") <(echo "$offered"); false; }
     [ "$(echo "$output" | sed '1,/^---$/d')" = "lister${T}command" ]

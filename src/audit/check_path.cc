@@ -1,6 +1,7 @@
 // Every directory the audit looks at is looked at once, whatever number of entries leads to
 // it, and every table is a hash: a PATH of thousands of entries costs no more per entry than
 // a short one.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -54,30 +55,22 @@ std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_vi
     return findings;
 }
 
-// Every line of the audit goes through here. Entries, names and link targets are text that
-// another user may have chosen: each line stays one line that says only what trakko says.
-void write_line(Output& out, std::string_view line) {
-    put_text(out, escape_controls(line));
-    put_char(out, '\n');
-}
-
 // Writes the findings of one entry; true when one of them counts.
 bool audit_entry(Audit& audit, size_t number, std::string_view field) {
     bool counts = false;
     std::string head = std::to_string(number) + ": ";
     head.append(field.empty() ? "(empty)" : field).append(": ");
     for (const std::string& finding : findings_of(audit, number, field)) {
-        write_line(audit.run.out, head + finding);
+        write_audit_line(audit.run.out, head + finding);
         counts = counts || counts_toward_status(finding);
     }
     return counts;
 }
 
-}  // namespace
-
-int check_path(RunContext& run) {
+// The entries of PATH with a finding that counts (1 when PATH is unset or empty).
+int audit_entries(RunContext& run) {
     if (run.path_list == nullptr || *run.path_list == '\0') {
-        write_line(run.out, run.path_list == nullptr ? "PATH is unset" : "PATH is empty");
+        write_audit_line(run.out, run.path_list == nullptr ? "PATH is unset" : "PATH is empty");
         return 1;
     }
     Audit audit(run);
@@ -92,4 +85,17 @@ int check_path(RunContext& run) {
         if (colon == nullptr) return flagged;
         field = colon + 1;
     }
+}
+
+}  // namespace
+
+void write_audit_line(Output& out, std::string_view line) {
+    put_text(out, escape_controls(line));
+    put_char(out, '\n');
+}
+
+int check_path(RunContext& run) {
+    int flagged = audit_entries(run);
+    if (run.options.opt_read_hash) flagged += audit_remembered(run);
+    return std::min(flagged, max_audit_status);
 }

@@ -61,3 +61,11 @@ struct Audit {
 // Examines the directory that text (an entry after tilde expansion; "" for the working
 // directory) names, and every directory and link on the way to it.
 Examination examine(Audit& audit, const std::string& text);
+
+// Writes one line of the audit. Entries, names and link targets are text that another user may
+// have chosen: each line stays one line that says only what trakko says.
+void write_audit_line(Output& out, std::string_view line);
+
+// --read-hash: a line "hash: NAME: FINDING" for each remembered path that is stale; returns
+// their number.
+int audit_remembered(RunContext& run);

@@ -30,10 +30,12 @@ void fill_home_prefix(RunContext& run) {
 
 void warn_if_stdin_is_tty(const OptionSet& options) {
     if (!isatty(0)) return;
-    const char* which = !options.opt_read_functions ? "--read-alias, -i"
-                        : options.opt_read_alias    ? "--read-functions, --read-alias, -i"
-                                                    : "--read-functions";
-    fprintf(stderr, "%s: %s: Warning: stdin is a tty.\n", program_name, which);
+    std::string which = !options.opt_read_functions
+                            ? options.opt_read_alias ? "--read-alias, -i" : ""
+                        : options.opt_read_alias ? "--read-functions, --read-alias, -i"
+                                                 : "--read-functions";
+    if (options.opt_read_hash) which += which.empty() ? "--read-hash" : ", --read-hash";
+    fprintf(stderr, "%s: %s: Warning: stdin is a tty.\n", program_name, which.c_str());
 }
 
 bool is_set(const char* path_list) {
@@ -57,22 +59,32 @@ bool handle_command(RunContext& run, Definitions& defs, const char* command) {
     if (run.options.opt_read_functions && strchr(command, '/') == nullptr)
         shown = show_function(run, defs, 0, command);
     if (run.explanation != nullptr) explain_unsearched_path(run, command, shown);
+    bool path_step = !shown || run.options.opt_all;
     LookupResult result;
-    if (is_set(run.path_list) && (!shown || run.options.opt_all))
-        result = lookup_command(run, 0, command);
+    if (is_set(run.path_list) && path_step) result = lookup_command(run, 0, command);
     if (result.failure) fatal(result.failure);
-    if (shown || result.found) return true;
-    report_missing(command, run.path_list, result);
-    return false;
+    bool found = shown || result.found;
+    if (!found) report_missing(command, run.path_list, result);
+    if (run.options.opt_read_hash && path_step) tell_remembered(run, command, result);
+    return found;
 }
 
-void read_stdin_definitions(RunContext& run, Definitions& defs, CommandList& commands) {
-    warn_if_stdin_is_tty(run.options);
-    defs = read_definitions(run.options);
+// Whether standard input is read: for the definitions of COMMANDs, and for the remembered
+// paths of COMMANDs or of the audit.
+bool reads_listing(const OptionSet& options, bool has_commands) {
+    bool definitions = options.opt_read_alias || options.opt_read_functions;
+    return (has_commands && (definitions || options.opt_read_hash)) ||
+           (options.opt_read_hash && options.opt_check_path);
+}
+
+// Without a COMMAND only the remembered paths are of use.
+void read_listing(RunContext& run, Definitions& defs, bool has_commands) {
+    OptionSet reading = run.options;
+    if (!has_commands) reading.opt_read_alias = reading.opt_read_functions = false;
+    warn_if_stdin_is_tty(reading);
+    defs = read_definitions(reading);
     if (defs.input.read_error != 0) fatal({Failure::standard_input, defs.input.read_error});
-    if (!run.options.opt_read_alias) return;
-    for (std::string_view line : defs.AliasLines)
-        if (Failure failure = resolve_alias_line(run, defs, line, commands)) fatal(failure);
+    run.remembered = std::move(defs.remembered);
 }
 
 // The start-up of the run: the options, then the prefixes they need. False when --help or
@@ -87,6 +99,7 @@ bool prepare(RunContext& run, int argc, char** argv, int& first_command) {
     if (run.options.opt_show_tilde || run.options.opt_skip_tilde) fill_home_prefix(run);
     if (run.options.opt_skip_alias) run.options.opt_read_alias = false;
     if (run.options.opt_skip_functions) run.options.opt_read_functions = false;
+    if (run.options.opt_skip_hash) run.options.opt_read_hash = false;
     return true;
 }
 
@@ -138,18 +151,24 @@ int driver_main(int argc, char** argv) {
     // Built only when asked for: a plain lookup does not even construct its tables.
     std::optional<Explanation> explanation;
     if (run.options.opt_explain) run.explanation = &explanation.emplace();
+    bool has_commands = argc > first_command;
+    // The remembered paths are audited with PATH, so that with them the listing comes first.
+    Definitions defs;
+    bool read_early = run.options.opt_read_hash && reads_listing(run.options, has_commands);
+    if (read_early) read_listing(run, defs, has_commands);
     // The audit counts towards the status like a missing COMMAND; on its own it is the run.
     int failures = run.options.opt_check_path ? check_path(run) : 0;
-    if (argc <= first_command) {
-        if (run.options.opt_check_path) return flushed_status(run.out, failures);
+    if (!has_commands) {
+        if (run.options.opt_check_path) return finish(run, defs, failures);
         write_usage(stderr);
         return flushed_status(run.out, 255);
     }
     auto count = static_cast<size_t>(argc - first_command);
     CommandList commands = make_command_list(argv + first_command, count);
-    Definitions defs;
-    if (run.options.opt_read_alias || run.options.opt_read_functions)
-        read_stdin_definitions(run, defs, commands);
+    if (!read_early && reads_listing(run.options, true)) read_listing(run, defs, true);
+    if (run.options.opt_read_alias)
+        for (std::string_view line : defs.AliasLines)
+            if (Failure failure = resolve_alias_line(run, defs, line, commands)) fatal(failure);
     for (const char* command : commands.entries) {
         if (command == nullptr) continue;  // struck by the alias stage
         if (!handle_command(run, defs, command) && failures < max_failure_status) ++failures;

@@ -3,7 +3,7 @@
 
 #include "cli/cli.h"
 
-// The twelve long options without a short form return codes above any byte; --all and
+// The long options without a short form return codes above any byte; --all and
 // --read-alias return their letters instead, so that they take the same path as -a and -i.
 enum : int {
     CODE_VERSION = 256,
@@ -18,6 +18,8 @@ enum : int {
     CODE_HELP,
     CODE_EXPLAIN,
     CODE_CHECK_PATH,
+    CODE_READ_HASH,
+    CODE_SKIP_HASH,
 };
 
 // clang-format off
@@ -36,6 +38,8 @@ static const struct option long_options[] = {
     {"skip-functions", no_argument, nullptr, CODE_SKIP_FUNCTIONS},
     {"explain",        no_argument, nullptr, CODE_EXPLAIN},
     {"check-path",     no_argument, nullptr, CODE_CHECK_PATH},
+    {"read-hash",      no_argument, nullptr, CODE_READ_HASH},
+    {"skip-hash",      no_argument, nullptr, CODE_SKIP_HASH},
     {nullptr,          0,           nullptr, 0},
 };
 // clang-format on
@@ -100,6 +104,12 @@ bool act_on(int code, ParseState& state) {
             break;
         case CODE_CHECK_PATH:
             options.opt_check_path = true;
+            break;
+        case CODE_READ_HASH:
+            options.opt_read_hash = true;
+            break;
+        case CODE_SKIP_HASH:
+            options.opt_skip_hash = true;
             break;
         default:
             break;  // getopt_long has written its diagnostic; the option is ignored

@@ -2,7 +2,8 @@
 #include "util/util.h"
 
 // Byte for byte what users and scripts have seen since the first release, with the lines of
-// the two audit options added after the others.
+// the later options added after the others: the two of the remembered paths beside the other
+// reading options, the two audit options last.
 static const char usage_text[] =
     "Write the full path of COMMAND(s) to standard output.\n\n"
     "  --version, -[vV] Print version and exit successfully.\n"
@@ -17,6 +18,8 @@ static const char usage_text[] =
     "  --skip-alias     Ignore option --read-alias; don't read stdin.\n"
     "  --read-functions Read shell functions from stdin.\n"
     "  --skip-functions Ignore option --read-functions; don't read stdin.\n"
+    "  --read-hash      Read the shell's remembered command paths from stdin.\n"
+    "  --skip-hash      Ignore option --read-hash.\n"
     "  --explain        Explain on stderr why each candidate was taken or passed over.\n"
     "  --check-path     Check PATH for missing, duplicate and unsafe directories.\n\n"
     "Recommended use is to write the output of (alias; declare -f) to standard\n"

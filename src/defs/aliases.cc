@@ -63,8 +63,12 @@ static Failure show_word(RunContext& run, Definitions& defs, std::string_view wo
         shown = show_function(run, defs, 1, text);
     if (run.explanation != nullptr) explain_unsearched_path(run, text, shown);
     if (shown && !run.options.opt_all) return {};
-    if (run.path_list == nullptr || *run.path_list == '\0') return {};
-    return lookup_command(run, 1, text.c_str()).failure;
+    LookupResult result;
+    if (run.path_list != nullptr && *run.path_list != '\0')
+        result = lookup_command(run, 1, text.c_str());
+    if (result.failure) return result.failure;
+    if (run.options.opt_read_hash) tell_remembered(run, text, result);
+    return {};
 }
 
 // With --all a word equal to the matched COMMAND strikes it, so that the loop does not show it
@@ -80,6 +84,7 @@ static Failure resolve_word(RunContext& run, Definitions& defs, std::string_view
     if (run.explanation != nullptr) return show_word(run, defs, word);
     if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
         put_text(run.out, known->second);
+        if (run.options.opt_read_hash) retell_remembered(run, word);
         return {};
     }
     std::string& printed = defs.resolved_words.emplace(word, std::string()).first->second;

@@ -121,6 +121,15 @@ InputBlock read_standard_input() {
 
 }  // namespace
 
+bool is_function_header(std::string_view line) {
+    Header header;
+    return classify_header(line, header);
+}
+
+size_t function_body_end(std::string_view input, size_t pos) {
+    return body_end(input, pos);
+}
+
 Definitions read_definitions_from(std::string_view input, const OptionSet& options) {
     Definitions defs;
     // The function reader looks for NUL bytes in what it reads anyway, while each piece is in
@@ -133,6 +142,8 @@ Definitions read_definitions_from(std::string_view input, const OptionSet& optio
         bool may_hold_nul = memchr(region.data(), '\0', region.size()) != nullptr;
         defs.AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
     }
+    if (options.opt_read_hash)
+        defs.AliasLines.drop_lines(read_remembered(input, alias_end, defs.remembered.emplace()));
     return defs;
 }
 

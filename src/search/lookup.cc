@@ -31,13 +31,21 @@ namespace {
 
 // One lookup in progress.
 struct Walk {
-    Walk(RunContext& context, int lines_indent, std::string_view name)
-        : run(context), indent(lines_indent), command(name) {}
+    Walk(RunContext& context, int lines_indent, std::string_view name, bool quietly)
+        : run(context),
+          indent(lines_indent),
+          command(name),
+          quiet(quietly),
+          explanation(quietly ? nullptr : context.explanation) {}
     RunContext& run;
     int indent;
     std::string_view command;
-    std::string candidate;  // storage kept from one entry to the next
-    Probe first_match;      // the probe of the first printed match
+    // Only the first match is wanted: nothing is printed or explained, nothing ends the run.
+    bool quiet;
+    Explanation* explanation;  // the run's, unless quiet
+    std::string candidate;     // storage kept from one entry to the next
+    std::string expanded;      // the same, for a tilde entry's expansion
+    Probe first_match;         // the probe of the first printed match
     // A plain run has ended its search: what follows is only probed for the explanation.
     bool stopped = false;
     LookupResult result;
@@ -63,6 +71,13 @@ Outcome later_outcome(RunContext& run, const std::string& candidate) {
     return dropped ? Outcome::dropped : Outcome::later;
 }
 
+// A match that cannot be normalised is named as it was probed (only a quiet walk goes on past
+// such a failure).
+void keep_first_match(Walk& walk, const Match& match) {
+    walk.result.first = {walk.candidate, walk.result.failure ? walk.candidate : match.ResultPath};
+    walk.result.failure = walk.quiet ? Failure{} : walk.result.failure;
+}
+
 Outcome refusal(const Probe& probe) {
     if (!probe.exists) return Outcome::failed;
     return S_ISDIR(probe.status.st_mode) ? Outcome::directory : Outcome::not_executable;
@@ -72,52 +87,67 @@ Outcome refusal(const Probe& probe) {
 // its candidate matches, whether the match is dropped, printed, and ends the search.
 void try_entry(Walk& walk, const std::string& entry, std::string_view base_name) {
     RunContext& run = walk.run;
-    std::string expanded;
-    PreparedEntry prepared = prepare_entry(run, entry, expanded);
+    PreparedEntry prepared = prepare_entry(run, entry, walk.expanded);
     if (prepared.skip != EntrySkip::none) {
         Outcome outcome =
             prepared.skip == EntrySkip::tilde ? Outcome::skipped_tilde : Outcome::skipped_dot;
-        if (run.explanation != nullptr) report(walk, outcome, entry, entry, base_name, nullptr);
+        if (walk.explanation != nullptr) report(walk, outcome, entry, entry, base_name, nullptr);
         return;
     }
     const std::string& dir = *prepared.dir;
     join_dir_name(dir, base_name, walk.candidate);
-    Probe probe = probe_file(walk.candidate.c_str(), run.explanation != nullptr);
+    Probe probe = probe_file(walk.candidate.c_str(), walk.explanation != nullptr);
     if (!probe.exec || walk.stopped) {
+        if (walk.explanation == nullptr) return;
         Outcome outcome = !probe.exec ? refusal(probe) : later_outcome(run, walk.candidate);
-        if (run.explanation != nullptr) report(walk, outcome, entry, dir, base_name, &probe);
+        report(walk, outcome, entry, dir, base_name, &probe);
         return;
     }
     Match match;
     match.via_dot_entry = !dir.empty() && dir[0] == '.';
     walk.result.failure = build_full_path(run, walk.candidate.c_str(), probe.status, match);
-    if (walk.result.failure) return;
+    // The shell's remembered path is set against the first match, printed or dropped.
+    if ((run.options.opt_read_hash || walk.quiet) && !walk.result.first)
+        keep_first_match(walk, match);
+    if (walk.result.failure || walk.quiet) {
+        walk.stopped = walk.quiet;
+        return;
+    }
     bool dropped = drops_match(run, match);
-    if (run.explanation != nullptr)
+    if (walk.explanation != nullptr)
         report(walk, dropped ? Outcome::dropped : Outcome::taken, entry, dir, base_name, &probe);
     if (dropped) return;
     show_result(run, match, walk.indent);
-    if (!walk.result.found && run.explanation != nullptr) walk.first_match = probe;
+    if (!walk.result.found && walk.explanation != nullptr) walk.first_match = probe;
     walk.result.found = true;
     walk.stopped = !run.options.opt_all;
+}
+
+LookupResult search(Walk& walk, const char* name) {
+    if (contains_slash(name)) {
+        walk.result.name_has_slash = true;
+        walk.result.slash_dir = slash_dir_of(name);
+        try_entry(walk, walk.result.slash_dir, strrchr(name, '/') + 1);
+        return std::move(walk.result);
+    }
+    std::string entry;
+    size_t entry_pos = 0;
+    while (next_path_entry(walk.run.path_list, entry_pos, entry)) {
+        try_entry(walk, entry, name);
+        // --explain goes on past the stop, to name the copies that the match shadows.
+        if (walk.result.failure || (walk.stopped && walk.explanation == nullptr)) break;
+    }
+    return std::move(walk.result);
 }
 
 }  // namespace
 
 LookupResult lookup_command(RunContext& run, int indent, const char* name) {
-    Walk walk(run, indent, name);
-    if (contains_slash(name)) {
-        walk.result.name_has_slash = true;
-        walk.result.slash_dir = slash_dir_of(name);
-        try_entry(walk, walk.result.slash_dir, strrchr(name, '/') + 1);
-        return walk.result;
-    }
-    std::string entry;
-    size_t entry_pos = 0;
-    while (next_path_entry(run.path_list, entry_pos, entry)) {
-        try_entry(walk, entry, name);
-        // --explain goes on past the stop, to name the copies that the match shadows.
-        if (walk.result.failure || (walk.stopped && run.explanation == nullptr)) break;
-    }
-    return walk.result;
+    Walk walk(run, indent, name, false);
+    return search(walk, name);
+}
+
+LookupResult find_first_match(RunContext& run, const char* name) {
+    Walk walk(run, 0, name, true);
+    return search(walk, name);
 }

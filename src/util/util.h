@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,8 @@ struct OptionSet {
     bool opt_show_tilde = false;      // print "~/..." for results under the home directory
     bool opt_explain = false;         // say on stderr why each candidate was taken or passed over
     bool opt_check_path = false;      // audit PATH itself before any lookup
+    bool opt_read_hash = false;       // read the shell's remembered paths and compare them
+    bool opt_skip_hash = false;       // cancels opt_read_hash wherever it stands
 };
 
 // A condition that ends the run, found by a lower layer and handed up as a value: only the
@@ -50,11 +53,20 @@ struct Failure {
 };
 
 // What one lookup found, for the caller's failure line.
+// The first executable match of a lookup, as probed and in its plain printed form.
+struct FirstMatch {
+    std::string probed;
+    std::string printed;
+};
+
 struct LookupResult {
     bool found = false;           // at least one line was printed
     bool name_has_slash = false;  // the name was not searched along PATH
     std::string slash_dir;        // the directory tried for a name with '/'
     Failure failure;              // the run must end: nothing more was looked at or printed
+    // Filled only under --read-hash, for the remembered path to be compared with: the first
+    // executable match, also when --skip-tilde drops it; none when there is none.
+    std::optional<FirstMatch> first;
 };
 
 // The stream that results, definitions and alias lines go to, in the order they are produced,

@@ -1,0 +1,27 @@
+// --check-path with --read-hash: every remembered path of the listing against the lookup's
+// first match for its name, found quietly: the names are the shell's, not COMMANDs, and a
+// plain run would never have looked at them.
+#include "audit/examine.h"
+
+// Each name once, in the order of the first line naming it, with the path of the last.
+int audit_remembered(RunContext& run) {
+    if (!run.remembered) return 0;
+    RememberedPaths& table = *run.remembered;
+    table.build_index();
+    std::vector<bool> audited(table.lines.size());
+    int stale = 0;
+    for (const RememberedPath& first : table.lines) {
+        std::string_view name = first.name;
+        size_t last = table.last_by_name[name];
+        if (audited[last]) continue;
+        audited[last] = true;
+        LookupResult found = run.path_list == nullptr || *run.path_list == '\0'
+                                 ? LookupResult()
+                                 : find_first_match(run, std::string(name).c_str());
+        std::string finding = remembered_finding(std::string(table.lines[last].path), found.first);
+        if (finding.empty()) continue;
+        write_audit_line(run.out, "hash: " + std::string(name) + ": " + finding);
+        ++stale;
+    }
+    return stale;
+}

@@ -1,0 +1,110 @@
+// --read-hash: the lines in which the shells list the paths they remember for commands.
+//   builtin hash -p PATH NAME    bash's hash -l
+//   hash NAME=PATH               zsh's hash -L, and the ksh93 and mksh integration's lines for
+//   hash -- NAME=PATH            their tracked aliases (alias -t)
+// Like the header of a function, such a line counts only outside a function body: a
+// here-document inside a body may hold anything.
+#include <cstring>
+
+#include "defs/defs.h"
+
+namespace {
+
+// The words of one line, in storage that the next line reuses: views into the line, or into
+// text when quoting had to be taken off.
+struct LineWords {
+    std::vector<std::string_view> views;
+    bool quoted = false;
+    std::string text;
+    std::vector<size_t> ends;
+};
+
+bool read_words(std::string_view rest, LineWords& words) {
+    words.views.clear();
+    words.quoted = false;
+    if (split_plain_words(rest, words.views)) return true;
+    words.views.clear();
+    words.quoted = true;
+    words.text.clear();
+    words.ends.clear();
+    if (!read_shell_words(rest, words.text, words.ends)) return false;
+    for (size_t i = 0, start = 0; i < words.ends.size(); start = words.ends[i++])
+        words.views.push_back(std::string_view(words.text).substr(start, words.ends[i] - start));
+    return true;
+}
+
+// The path and name of a hash line whose words are the rest of the line after its keywords.
+HashLine parse_words(std::string_view rest, bool bash_form, bool options_over, LineWords& words,
+                     std::string_view& name, std::string_view& path) {
+    if (!read_words(rest, words)) return HashLine::none;
+    if (bash_form) {
+        if (words.views.size() != 2) return HashLine::none;
+        path = words.views[0];
+        name = words.views[1];
+    } else {
+        // zsh's hash takes the text up to its first '=' as the name, quoted or not.
+        if (words.views.size() != 1) return HashLine::none;
+        std::string_view word = words.views[0];
+        size_t equals = word.find('=');
+        if (equals == std::string_view::npos || (!options_over && word.starts_with('-')))
+            return HashLine::none;
+        name = word.substr(0, equals);
+        path = word.substr(equals + 1);
+    }
+    // The shells search PATH again for a relative path, and never look up a name with a slash
+    // (or an empty one) in their table: such an entry tells nothing about what runs.
+    if (path.empty() || path[0] != '/' || name.empty() || name.find('/') != std::string::npos)
+        return HashLine::skipped;
+    return HashLine::entry;
+}
+
+HashLine parse_line(std::string_view line, LineWords& words, std::string_view& name,
+                    std::string_view& path) {
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.starts_with("builtin hash -p "))
+        return parse_words(line.substr(16), true, true, words, name, path);
+    if (line.starts_with("hash -- "))
+        return parse_words(line.substr(8), false, true, words, name, path);
+    if (line.starts_with("hash "))
+        return parse_words(line.substr(5), false, false, words, name, path);
+    return HashLine::none;
+}
+
+}  // namespace
+
+HashLine parse_hash_line(std::string_view line, std::string& name, std::string& path) {
+    LineWords words;
+    std::string_view name_view, path_view;
+    HashLine kind = parse_line(line, words, name_view, path_view);
+    name = name_view;
+    path = path_view;
+    return kind;
+}
+
+std::vector<size_t> read_remembered(std::string_view input, size_t alias_end,
+                                    RememberedPaths& table) {
+    std::vector<size_t> taken;
+    LineWords words;
+    std::string_view name, path;
+    // Room for a line per 64 bytes: the lines then never move while the table grows, and room
+    // left unused is never touched.
+    table.lines.reserve(input.size() / 64);
+    // One look for a NUL byte in the whole listing spares every line its own.
+    bool may_hold_nul = memchr(input.data(), '\0', input.size()) != nullptr;
+    for (size_t pos = 0; pos < input.size();) {
+        std::string_view raw = next_line(input, pos);
+        std::string_view line = until_nul(raw, may_hold_nul);
+        size_t next = pos + raw.size();
+        if (!line.empty() && is_function_header(line)) {
+            pos = function_body_end(input, next);
+            continue;
+        }
+        // A line with a NUL byte cannot come from a shell listing.
+        HashLine kind =
+            line.size() == raw.size() ? parse_line(raw, words, name, path) : HashLine::none;
+        if (kind == HashLine::entry) table.add(name, path, words.quoted);
+        if (kind != HashLine::none && pos < alias_end) taken.push_back(pos);
+        pos = next;
+    }
+    return taken;
+}

@@ -1,0 +1,98 @@
+// --read-hash: bash, zsh, ksh and mksh run the path they remembered for a command, not what a
+// search of PATH would find now. A remembered path is set against the lookup's first match by
+// device and inode, so that a link to the same file, or the same directory reached by another
+// name, is no news.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "search/search.h"
+
+void RememberedPaths::add(std::string_view name, std::string_view path, bool quoted) {
+    if (quoted) {
+        // Unlike a deque, an empty list allocates nothing: a plain run pays nothing for it.
+        name = unquoted.emplace_front(name);
+        path = unquoted.emplace_front(path);
+    }
+    lines.push_back({name, path});
+}
+
+void RememberedPaths::build_index() {
+    if (!last_by_name.empty() || lines.empty()) return;
+    last_by_name.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) last_by_name[lines[i].name] = i;
+}
+
+// A few names are looked up by a scan from the last line; an alias of many words gets the index.
+size_t RememberedPaths::find(std::string_view wanted) {
+    constexpr int scans_before_index = 8;
+    if (lines.empty()) return std::string_view::npos;
+    if (last_by_name.empty() && ++scans <= scans_before_index) {
+        for (size_t i = lines.size(); i-- > 0;)
+            if (lines[i].name == wanted) return i;
+        return std::string_view::npos;
+    }
+    build_index();
+    auto known = last_by_name.find(wanted);
+    return known != last_by_name.end() ? known->second : std::string_view::npos;
+}
+
+std::string remembered_finding(const std::string& remembered,
+                               const std::optional<FirstMatch>& first) {
+    std::string finding = "the shell remembers " + remembered;
+    struct stat status;
+    if (stat(remembered.c_str(), &status) != 0) {
+        // Anything but a missing file or directory leaves the file there but out of reach.
+        bool gone = errno == ENOENT || errno == ENOTDIR;
+        return finding + (gone ? ", which no longer exists" : ", which is not executable");
+    }
+    if (S_ISDIR(status.st_mode) || effective_access(remembered.c_str(), X_OK) != 0)
+        return finding + ", which is not executable";
+    if (!first) return finding + "; PATH now finds none";
+    struct stat match;
+    if (stat(first->probed.c_str(), &match) == 0 && match.st_dev == status.st_dev &&
+        match.st_ino == status.st_ino)
+        return std::string();
+    return finding + "; PATH now finds " + first->printed + " first";
+}
+
+namespace {
+
+// One write, standard output flushed first, as the lines of --explain.
+void write_note(RunContext& run, const std::string& note) {
+    if (note.empty()) return;
+    flush_output(run.out);
+    fwrite(note.data(), 1, note.size(), stderr);
+}
+
+}  // namespace
+
+// A word of an alias value that is met again is not looked up again: its line is kept.
+void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result) {
+    // A name with a slash is run as it stands: no shell looks it up in its table.
+    if (contains_slash(name)) return;
+    if (!run.remembered) return;
+    RememberedPaths& table = *run.remembered;
+    size_t line = table.find(name);
+    if (line == std::string_view::npos) return;
+    std::string finding = remembered_finding(std::string(table.lines[line].path), result.first);
+    std::string& note = table.notes[line];
+    note.clear();
+    if (!finding.empty()) {
+        // Escaped as the lines of --explain are: the names and paths are the shell's.
+        std::string text(program_name);
+        text.append(": ").append(name).append(": ").append(finding).append(" (hash -r forgets it)");
+        note = escape_controls(text) + '\n';
+    }
+    write_note(run, note);
+}
+
+void retell_remembered(RunContext& run, std::string_view name) {
+    if (!run.remembered) return;
+    RememberedPaths& table = *run.remembered;
+    size_t line = table.find(name);
+    if (line == std::string_view::npos) return;
+    auto told = table.notes.find(line);
+    if (told != table.notes.end()) write_note(run, told->second);
+}
