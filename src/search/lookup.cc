@@ -45,7 +45,7 @@ struct Walk {
     Explanation* explanation;  // the run's, unless quiet
     std::string candidate;     // storage kept from one entry to the next
     std::string expanded;      // the same, for a tilde entry's expansion
-    Probe first_match;         // the probe of the first printed match
+    Probe first_printed;       // the probe of the first printed match
     // A plain run has ended its search: what follows is only probed for the explanation.
     bool stopped = false;
     LookupResult result;
@@ -56,7 +56,7 @@ void report(Walk& walk, Outcome outcome, std::string_view entry, std::string_vie
     bool probed = probe != nullptr;
     explain_candidate(
         walk.run, {walk.command, entry, dir, base_name, probed ? &walk.candidate : nullptr, outcome,
-                   probe, outcome == Outcome::later ? &walk.first_match : nullptr});
+                   probe, outcome == Outcome::later ? &walk.first_printed : nullptr});
 }
 
 // A match past the stop is never printed, so it is only normalised to tell whether it would be
@@ -118,7 +118,7 @@ void try_entry(Walk& walk, const std::string& entry, std::string_view base_name)
         report(walk, dropped ? Outcome::dropped : Outcome::taken, entry, dir, base_name, &probe);
     if (dropped) return;
     show_result(run, match, walk.indent);
-    if (!walk.result.found && walk.explanation != nullptr) walk.first_match = probe;
+    if (!walk.result.found && walk.explanation != nullptr) walk.first_printed = probe;
     walk.result.found = true;
     walk.stopped = !run.options.opt_all;
 }
