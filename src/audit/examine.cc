@@ -40,10 +40,6 @@ PathStatus& look_at(Audit& audit, const std::string& path) {
     return entry;
 }
 
-bool same_file(const struct stat& one, const struct stat& other) {
-    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
 // The paths walked are resolved: no links, no "." and, but for leading ones in a relative path,
 // no "..". Without a final '/' but for the root itself.
 std::string parent_of(const std::string& path) {

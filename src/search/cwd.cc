@@ -18,9 +18,7 @@ const char* trusted_pwd() {
     struct stat here;
     if (stat(".", &here) != 0) return nullptr;
     if (here.st_nlink == 0) return pwd;
-    struct stat named;
-    if (stat(pwd, &named) != 0) return nullptr;
-    return named.st_dev == here.st_dev && named.st_ino == here.st_ino ? pwd : nullptr;
+    return names_file(pwd, here) ? pwd : nullptr;
 }
 
 // getcwd fails for a deleted or unreachable directory, or one longer than the buffer.

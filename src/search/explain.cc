@@ -14,17 +14,21 @@
 
 #include "search/search.h"
 
-void explain_line(RunContext& run, std::string_view command, std::string_view where,
-                  std::string_view verdict) {
+// Names and link targets are another user's text: each line stays one line of trakko's own.
+void write_report(RunContext& run, std::string_view text) {
     flush_output(run.out);
-    std::string line(program_name);
-    line.append(": ").append(command).append(": ").append(where).append(": ").append(verdict);
-    // Names and link targets are another user's text: each line stays one line of trakko's own.
-    line = escape_controls(line);
+    std::string line = escape_controls(text);
     line += '\n';
     // One write: standard error is unbuffered, and a line in pieces could interleave with the
     // output of another process on the same terminal.
     fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void explain_line(RunContext& run, std::string_view command, std::string_view where,
+                  std::string_view verdict) {
+    std::string line(program_name);
+    line.append(": ").append(command).append(": ").append(where).append(": ").append(verdict);
+    write_report(run, line);
 }
 
 void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown) {
@@ -139,10 +143,6 @@ void add_link_target(std::string& verdict, const std::string& candidate) {
     if (resolved == nullptr) return;
     verdict.append(" -> ").append(resolved);
     free(resolved);
-}
-
-bool same_file(const struct stat& one, const struct stat& other) {
-    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 // The verdict on a candidate that matched: taken, dropped, or past the stop.

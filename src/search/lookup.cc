@@ -73,8 +73,9 @@ Outcome later_outcome(RunContext& run, const std::string& candidate) {
 
 // A match that cannot be normalised is named as it was probed (only a quiet walk goes on past
 // such a failure).
-void keep_first_match(Walk& walk, const Match& match) {
-    walk.result.first = {walk.candidate, walk.result.failure ? walk.candidate : match.ResultPath};
+void keep_first_match(Walk& walk, const Match& match, const Probe& probe) {
+    walk.result.first = {walk.candidate, walk.result.failure ? walk.candidate : match.ResultPath,
+                         probe.status};
     walk.result.failure = walk.quiet ? Failure{} : walk.result.failure;
 }
 
@@ -108,7 +109,7 @@ void try_entry(Walk& walk, const std::string& entry, std::string_view base_name)
     walk.result.failure = build_full_path(run, walk.candidate.c_str(), probe.status, match);
     // The shell's remembered path is set against the first match, printed or dropped.
     if ((run.options.opt_read_hash || walk.quiet) && !walk.result.first)
-        keep_first_match(walk, match);
+        keep_first_match(walk, match, probe);
     if (walk.result.failure || walk.quiet) {
         walk.stopped = walk.quiet;
         return;

@@ -94,12 +94,6 @@ bool tidy_path(const char* candidate, const PathPrefix& cwd, char (&result)[path
     return walk(candidate, cwd, result, false, climbed);
 }
 
-static bool same_file(const char* path, const struct stat& found) {
-    struct stat status;
-    return stat(path, &status) == 0 && status.st_dev == found.st_dev &&
-           status.st_ino == found.st_ino;
-}
-
 // The system resolves "link/.." from where the link leads, lexical normalisation from where it
 // stands, and the two may name different files (or the second none). The normalised form is
 // printed only when it names the file that matched; otherwise the candidate itself, made
@@ -114,7 +108,7 @@ Failure build_full_path(RunContext& run, const char* candidate, const struct sta
     bool climbed = false;
     if (!walk(candidate, *cwd, match.ResultPath, true, climbed))
         return {Failure::full_path_too_long};
-    if (!climbed || same_file(match.ResultPath, found)) return {};
+    if (!climbed || names_file(match.ResultPath, found)) return {};
     if (!tidy_path(candidate, *cwd, match.ResultPath)) return {Failure::full_path_too_long};
     return {};
 }

@@ -19,6 +19,11 @@ Probe probe_file(const char* path, bool with_reason) {
     return probe;
 }
 
+bool names_file(const char* path, const struct stat& file) {
+    struct stat status;
+    return stat(path, &status) == 0 && same_file(status, file);
+}
+
 // A plain loop rather than string_view::find, whose memchr would be one more symbol for the
 // loader to bind on every run; names are short.
 bool contains_slash(std::string_view text) {

@@ -50,23 +50,9 @@ std::string remembered_finding(const std::string& remembered,
     if (S_ISDIR(status.st_mode) || effective_access(remembered.c_str(), X_OK) != 0)
         return finding + ", which is not executable";
     if (!first) return finding + "; PATH now finds none";
-    struct stat match;
-    if (stat(first->probed.c_str(), &match) == 0 && match.st_dev == status.st_dev &&
-        match.st_ino == status.st_ino)
-        return std::string();
+    if (same_file(first->status, status)) return std::string();
     return finding + "; PATH now finds " + first->printed + " first";
 }
-
-namespace {
-
-// One write, standard output flushed first, as the lines of --explain.
-void write_note(RunContext& run, const std::string& note) {
-    if (note.empty()) return;
-    flush_output(run.out);
-    fwrite(note.data(), 1, note.size(), stderr);
-}
-
-}  // namespace
 
 // A word of an alias value that is met again is not looked up again: its line is kept.
 void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result) {
@@ -79,13 +65,10 @@ void tell_remembered(RunContext& run, std::string_view name, const LookupResult&
     std::string finding = remembered_finding(std::string(table.lines[line].path), result.first);
     std::string& note = table.notes[line];
     note.clear();
-    if (!finding.empty()) {
-        // Escaped as the lines of --explain are: the names and paths are the shell's.
-        std::string text(program_name);
-        text.append(": ").append(name).append(": ").append(finding).append(" (hash -r forgets it)");
-        note = escape_controls(text) + '\n';
-    }
-    write_note(run, note);
+    if (finding.empty()) return;
+    note.append(program_name).append(": ").append(name).append(": ").append(finding);
+    note.append(" (hash -r forgets it)");
+    write_report(run, note);
 }
 
 void retell_remembered(RunContext& run, std::string_view name) {
@@ -94,5 +77,5 @@ void retell_remembered(RunContext& run, std::string_view name) {
     size_t line = table.find(name);
     if (line == std::string_view::npos) return;
     auto told = table.notes.find(line);
-    if (told != table.notes.end()) write_note(run, told->second);
+    if (told != table.notes.end() && !told->second.empty()) write_report(run, told->second);
 }

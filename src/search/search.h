@@ -75,6 +75,14 @@ struct Match {
     bool via_dot_entry = false;  // the entry that reached the probe began with '.'
 };
 
+// True when the two statuses describe one file: the same device and inode.
+inline bool same_file(const struct stat& one, const struct stat& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// True when path names, now and following links, the file that file describes.
+bool names_file(const char* path, const struct stat& file);
+
 // stat and, for what is not a directory, the effective-id access test of path; with_reason
 // keeps the reason of a failed stat.
 Probe probe_file(const char* path, bool with_reason);
@@ -185,6 +193,10 @@ struct Explanation {
 
 // Writes the line about one candidate.
 void explain_candidate(RunContext& run, const CandidateReport& report);
+
+// Writes text on standard error as one line, control bytes escaped (escape_controls), in one
+// write, standard output flushed first: the form of every line about the file system.
+void write_report(RunContext& run, std::string_view text);
 
 // Writes one such line.
 void explain_line(RunContext& run, std::string_view command, std::string_view where,

@@ -2,6 +2,8 @@
 // never fails. Includes nothing of ours.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <optional>
@@ -53,10 +55,12 @@ struct Failure {
 };
 
 // What one lookup found, for the caller's failure line.
-// The first executable match of a lookup, as probed and in its plain printed form.
+// The first executable match of a lookup, as probed and in its plain printed form, and what
+// stat said of it.
 struct FirstMatch {
     std::string probed;
     std::string printed;
+    struct stat status;
 };
 
 struct LookupResult {
