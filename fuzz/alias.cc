@@ -30,6 +30,7 @@
 #include "defs/defs.h"
 #include "identity/identity.h"
 #include "search/search.h"
+#include "shell/alias_resolution.h"
 #include "util/util.h"
 
 namespace {

@@ -27,6 +27,9 @@ Write the full path of COMMAND(s) to standard output.
   --skip-functions Ignore option --read-functions; don't read stdin.
   --read-hash      Read the shell's remembered command paths from stdin.
   --skip-hash      Ignore option --read-hash.
+  --read-builtins  Read the shell's builtins and keywords from stdin.
+  --skip-builtins  Ignore option --read-builtins.
+  --shell=NAME     Answer by the rules of shell NAME: bash, zsh, ksh93, mksh, fish.
   --explain        Explain on stderr why each candidate was taken or passed over.
   --check-path     Check PATH for missing, duplicate and unsafe directories.
 
@@ -113,6 +116,23 @@ EOT
     [ "$stderr" = "" ]
     run --separate-stderr tk PATH="$SANDBOX/d1" -- --read x <listing
     [ "$output" = "$SANDBOX/d1/x" ]
+    [[ "$stderr" == *"ambiguous"* ]]
+}
+
+@test "--shell takes the five shells' names only, before anything is read or printed" {
+    echo "alias x=y" >listing
+    for name in sh bash5 "" ZSH; do
+        run --separate-stderr tk PATH="$SANDBOX/d1" -- -i x --shell="$name" --help <listing
+        [ "$status" -eq 255 ]
+        [ "$output" = "" ]
+        [ "$stderr" = "$PROG: unknown shell '$name'; use bash, zsh, ksh93, mksh or fish" ]
+    done
+    # Its shortest prefix; --sh stays ambiguous with --show-dot and --show-tilde.
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --she=ksh93 x --skip-b
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/d1/x" ]
+    [ "$stderr" = "" ]
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- --sh x
     [[ "$stderr" == *"ambiguous"* ]]
 }
 

@@ -7,7 +7,8 @@
 
 // What the command line asked for.
 struct CommandLine {
-    bool run_on = true;  // false when --help or --version ended the run (status 0)
+    bool run_on = true;  // false when the options ended the run: --help, --version, a bad --shell
+    int status = 0;      // the status of a run that the options ended
     OptionSet options;
     int first_command = 1;  // the index in argv of the first COMMAND
 };

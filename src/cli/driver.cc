@@ -11,6 +11,8 @@
 #include "defs/defs.h"
 #include "identity/identity.h"
 #include "search/search.h"
+#include "shell/alias_resolution.h"
+#include "shell/answer.h"
 
 namespace {
 
@@ -38,35 +40,11 @@ void warn_if_stdin_is_tty(const OptionSet& options) {
     fprintf(stderr, "%s: %s: Warning: stdin is a tty.\n", program_name, which.c_str());
 }
 
-bool is_set(const char* path_list) {
-    return path_list != nullptr && *path_list != '\0';
-}
-
-void report_missing(const char* command, const char* path_list, const LookupResult& result) {
-    if (result.name_has_slash) {
-        const char* base = strrchr(command, '/') + 1;
-        fprintf(stderr, "%s: no %s in (%s)\n", program_name, base, result.slash_dir.c_str());
-    } else {
-        fprintf(stderr, "%s: no %s in (%s)\n", program_name, command,
-                path_list != nullptr ? path_list : "");
-    }
-}
-
-// Shows the function or searches PATH for one COMMAND, and reports it when neither printed
-// anything; true when something was printed.
+// Answers one COMMAND (a missing one reported); true when something was printed.
 bool handle_command(RunContext& run, Definitions& defs, const char* command) {
-    bool shown = false;
-    if (run.options.opt_read_functions && strchr(command, '/') == nullptr)
-        shown = show_function(run, defs, 0, command);
-    if (run.explanation != nullptr) explain_unsearched_path(run, command, shown);
-    bool path_step = !shown || run.options.opt_all;
-    LookupResult result;
-    if (is_set(run.path_list) && path_step) result = lookup_command(run, 0, command);
-    if (result.failure) fatal(result.failure);
-    bool found = shown || result.found;
-    if (!found) report_missing(command, run.path_list, result);
-    if (run.options.opt_read_hash && path_step) tell_remembered(run, command, result);
-    return found;
+    Answer answer = answer_name(run, defs, 0, command);
+    if (answer.lookup.failure) fatal(answer.lookup.failure);
+    return answer.found();
 }
 
 // Whether standard input is read: for the definitions of COMMANDs, and for the remembered
@@ -89,8 +67,9 @@ void read_listing(RunContext& run, Definitions& defs, bool has_commands) {
 
 // The start-up of the run: the options, then the prefixes they need. False when --help or
 // --version ended the run.
-bool prepare(RunContext& run, int argc, char** argv, int& first_command) {
+bool prepare(RunContext& run, int argc, char** argv, int& first_command, int& status) {
     CommandLine line = parse_command_line(argc, argv);
+    status = line.status;
     if (!line.run_on) return false;
     run.options = line.options;
     first_command = line.first_command;
@@ -100,6 +79,7 @@ bool prepare(RunContext& run, int argc, char** argv, int& first_command) {
     if (run.options.opt_skip_alias) run.options.opt_read_alias = false;
     if (run.options.opt_skip_functions) run.options.opt_read_functions = false;
     if (run.options.opt_skip_hash) run.options.opt_read_hash = false;
+    if (run.options.opt_skip_builtins) run.options.opt_read_builtins = false;
     return true;
 }
 
@@ -146,8 +126,8 @@ int driver_main(int argc, char** argv) {
         argv = renamed.data();
     }
     install_out_of_memory_handler();
-    int first_command = 1;
-    if (!prepare(run, argc, argv, first_command)) return flushed_status(run.out, 0);
+    int first_command = 1, status = 0;
+    if (!prepare(run, argc, argv, first_command, status)) return flushed_status(run.out, status);
     // Built only when asked for: a plain lookup does not even construct its tables.
     std::optional<Explanation> explanation;
     if (run.options.opt_explain) run.explanation = &explanation.emplace();

@@ -1,6 +1,9 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "cli/cli.h"
 
 // The long options without a short form return codes above any byte; --all and
@@ -20,6 +23,9 @@ enum : int {
     CODE_CHECK_PATH,
     CODE_READ_HASH,
     CODE_SKIP_HASH,
+    CODE_READ_BUILTINS,
+    CODE_SKIP_BUILTINS,
+    CODE_SHELL,
 };
 
 // clang-format off
@@ -40,6 +46,9 @@ static const struct option long_options[] = {
     {"check-path",     no_argument, nullptr, CODE_CHECK_PATH},
     {"read-hash",      no_argument, nullptr, CODE_READ_HASH},
     {"skip-hash",      no_argument, nullptr, CODE_SKIP_HASH},
+    {"read-builtins",  no_argument, nullptr, CODE_READ_BUILTINS},
+    {"skip-builtins",  no_argument, nullptr, CODE_SKIP_BUILTINS},
+    {"shell",          required_argument, nullptr, CODE_SHELL},
     {nullptr,          0,           nullptr, 0},
 };
 // clang-format on
@@ -52,7 +61,23 @@ namespace {
 struct ParseState {
     OptionSet options;
     bool tty_cutoff = false;
+    int status = 0;  // the status of a run that ends while its options are read
 };
+
+// The shell that --shell names; unset for a name it does not know.
+ShellName shell_named(const char* name) {
+    static const struct {
+        const char* name;
+        ShellName shell;
+    } shells[] = {{"bash", ShellName::bash},
+                  {"zsh", ShellName::zsh},
+                  {"ksh93", ShellName::ksh93},
+                  {"mksh", ShellName::mksh},
+                  {"fish", ShellName::fish}};
+    for (const auto& known : shells)
+        if (strcmp(name, known.name) == 0) return known.shell;
+    return ShellName::unset;
+}
 
 // Acts on one option; false when the run ends here (--help, --version).
 bool act_on(int code, ParseState& state) {
@@ -111,6 +136,23 @@ bool act_on(int code, ParseState& state) {
         case CODE_SKIP_HASH:
             options.opt_skip_hash = true;
             break;
+        case CODE_READ_BUILTINS:
+            options.opt_read_builtins = true;
+            break;
+        case CODE_SKIP_BUILTINS:
+            options.opt_skip_builtins = true;
+            break;
+        // Not a display option: --tty-only leaves it alone. A name it does not know ends the
+        // run before anything is read or printed.
+        case CODE_SHELL:
+            options.shell = shell_named(optarg);
+            if (options.shell == ShellName::unset) {
+                fprintf(stderr, "%s: unknown shell '%s'; use bash, zsh, ksh93, mksh or fish\n",
+                        program_name, optarg);
+                state.status = 255;
+                return false;
+            }
+            break;
         default:
             break;  // getopt_long has written its diagnostic; the option is ignored
     }
@@ -136,6 +178,7 @@ CommandLine parse_command_line(int argc, char** argv) {
     while ((c = getopt_long(argc, argv, "aivV", long_options, nullptr)) != -1) {
         if (!act_on(c, state)) {
             line.run_on = false;
+            line.status = state.status;
             return line;
         }
     }

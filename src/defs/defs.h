@@ -203,9 +203,3 @@ AliasParts split_alias_line(std::string_view line);
 
 // The first word of the next command into word; false when the value has no more commands.
 bool next_command_word(CommandWords& words, std::string_view& word);
-
-// Prints line when it defines an alias named like a COMMAND, strikes that COMMAND unless --all,
-// and resolves the first word of every command in the alias value; stops at a lookup that
-// fails, and returns its failure.
-Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
-                           CommandList& commands);

@@ -22,6 +22,9 @@ struct PathPrefix {
     size_t length = 0;  // 0 while not filled
 };
 
+// The shell whose rules --shell=NAME asks for; unset without the option.
+enum class ShellName : unsigned char { unset, bash, zsh, ksh93, mksh, fish };
+
 // The switches of the command line, after --tty-only and the two --skip-* cancellations.
 struct OptionSet {
     bool opt_all = false;             // print every match, show a function and its paths
@@ -37,6 +40,9 @@ struct OptionSet {
     bool opt_check_path = false;      // audit PATH itself before any lookup
     bool opt_read_hash = false;       // read the shell's remembered paths and compare them
     bool opt_skip_hash = false;       // cancels opt_read_hash wherever it stands
+    bool opt_read_builtins = false;   // read the shell's builtins and keywords from stdin
+    bool opt_skip_builtins = false;   // cancels opt_read_builtins wherever it stands
+    ShellName shell = ShellName::unset;  // answer by this shell's rules (bash's when unset)
 };
 
 // A condition that ends the run, found by a lower layer and handed up as a value: only the

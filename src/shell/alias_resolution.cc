@@ -1,0 +1,51 @@
+#include "shell/alias_resolution.h"
+
+#include <string>
+
+#include "shell/answer.h"
+
+// Answers word as a COMMAND would be answered, a tab first; a word found nowhere says nothing.
+static Failure show_word(RunContext& run, Definitions& defs, std::string_view word) {
+    std::string text(word);
+    return answer_name(run, defs, 1, text.c_str()).lookup.failure;
+}
+
+// With --all a word equal to the matched COMMAND strikes it, so that the loop does not show it
+// again. A word prints the same wherever it stands, so each distinct one is resolved once and
+// its output repeated: an alias value of a million "|" would otherwise walk PATH for every
+// empty command between them.
+static Failure resolve_word(RunContext& run, Definitions& defs, std::string_view word,
+                            CommandList& commands, size_t matched) {
+    const char*& entry = commands.entries[matched];
+    if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
+
+    // --explain says why for every occurrence, on standard error, that the copy does not hold.
+    if (run.explanation != nullptr) return show_word(run, defs, word);
+    if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
+        put_text(run.out, known->second);
+        if (run.options.opt_read_hash) retell_remembered(run, word);
+        return {};
+    }
+    std::string& printed = defs.resolved_words.emplace(word, std::string()).first->second;
+    run.out.copy = &printed;
+    Failure failure = show_word(run, defs, word);
+    run.out.copy = nullptr;
+    return failure;
+}
+
+Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view line,
+                           CommandList& commands) {
+    AliasParts parts = split_alias_line(line);
+    if (commands.entries.empty()) return {};
+    size_t matched = first_unstruck(commands, parts.name);
+    if (matched == std::string_view::npos) return {};
+
+    if (run.explanation != nullptr)
+        explain_line(run, parts.name, "alias", "shown from the listing");
+    put_text(run.out, line);
+    if (!run.options.opt_all) commands.entries[matched] = nullptr;
+    std::string_view word;
+    while (next_command_word(parts.words, word))
+        if (Failure failure = resolve_word(run, defs, word, commands, matched)) return failure;
+    return {};
+}

@@ -1,0 +1,71 @@
+#include "shell/alias_resolution.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The COMMAND texts of one test, kept alive beside the list that points at them.
+struct Commands {
+    std::vector<std::string> texts;
+    std::vector<char*> argv;
+    CommandList list;
+    explicit Commands(std::vector<std::string> given) : texts(std::move(given)) {
+        for (std::string& text : texts) argv.push_back(text.data());
+        list = make_command_list(argv.data(), argv.size());
+    }
+    std::vector<bool> struck() const {
+        std::vector<bool> flags;
+        for (const char* entry : list.entries) flags.push_back(entry == nullptr);
+        return flags;
+    }
+};
+
+// Resolves lines against commands with no PATH and no functions; returns what was printed.
+std::string resolve(std::vector<std::string> lines, Commands& commands, bool all) {
+    RunContext run;
+    run.options.opt_all = all;
+    Definitions defs;
+    char* buffer = nullptr;
+    size_t size = 0;
+    run.out.stream = open_memstream(&buffer, &size);
+    for (const std::string& line : lines) resolve_alias_line(run, defs, line, commands.list);
+    fclose(run.out.stream);
+    std::string text(buffer, size);
+    free(buffer);
+    return text;
+}
+
+}  // namespace
+
+TEST(AliasLine, StrikesTheFirstLiveMatchOnly) {
+    Commands commands({"x", "ll", "ll"});
+    EXPECT_EQ(resolve({"alias ll='ls'\n"}, commands, false), "alias ll='ls'\n");
+    EXPECT_EQ(commands.struck(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(resolve({"alias ll='ls'\n", "alias ll=a\n", "alias y=z\n"}, commands, false),
+              "alias ll='ls'\n");
+    EXPECT_EQ(commands.struck(), (std::vector<bool>{false, true, true}));
+}
+
+TEST(AliasLine, WithAllOnlyAnEqualWordStrikes) {
+    Commands same({"ls", "ls"});
+    EXPECT_EQ(resolve({"alias ls='ls -F'\n"}, same, true), "alias ls='ls -F'\n");
+    EXPECT_EQ(same.struck(), (std::vector<bool>{true, false}));
+
+    Commands other({"ll"});
+    EXPECT_EQ(resolve({"alias ll='ls -F'\n", "alias ll=x\n"}, other, true),
+              "alias ll='ls -F'\nalias ll=x\n");
+    EXPECT_EQ(other.struck(), (std::vector<bool>{false}));
+}
+
+TEST(AliasLine, NoCommandsOrNoMatchPrintNothing) {
+    Commands none({});
+    EXPECT_EQ(resolve({"alias ll='ls'\n"}, none, false), "");
+    Commands newline({"x"});
+    EXPECT_EQ(resolve({"alias x\n", "alias  X=x\n"}, newline, false), "");
+    EXPECT_EQ(newline.struck(), (std::vector<bool>{false}));
+}

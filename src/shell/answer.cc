@@ -1,0 +1,34 @@
+#include "shell/answer.h"
+
+#include <cstring>
+
+namespace {
+
+bool is_set(const char* path_list) {
+    return path_list != nullptr && *path_list != '\0';
+}
+
+void report_missing(const char* command, const char* path_list, const LookupResult& result) {
+    if (result.name_has_slash) {
+        const char* base = strrchr(command, '/') + 1;
+        fprintf(stderr, "%s: no %s in (%s)\n", program_name, base, result.slash_dir.c_str());
+    } else {
+        fprintf(stderr, "%s: no %s in (%s)\n", program_name, command,
+                path_list != nullptr ? path_list : "");
+    }
+}
+
+}  // namespace
+
+Answer answer_name(RunContext& run, Definitions& defs, int indent, const char* name) {
+    Answer answer;
+    if (run.options.opt_read_functions && strchr(name, '/') == nullptr)
+        answer.shown = show_function(run, defs, indent, name);
+    if (run.explanation != nullptr) explain_unsearched_path(run, name, answer.shown);
+    bool path_step = !answer.shown || run.options.opt_all;
+    if (is_set(run.path_list) && path_step) answer.lookup = lookup_command(run, indent, name);
+    if (answer.lookup.failure) return answer;
+    if (indent == 0 && !answer.found()) report_missing(name, run.path_list, answer.lookup);
+    if (run.options.opt_read_hash && path_step) tell_remembered(run, name, answer.lookup);
+    return answer;
+}
