@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "check.h"
-#include "search/search.h"
+#include "search/run_context.h"
 
 static constexpr size_t buffer_size = 1024;
 

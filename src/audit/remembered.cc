@@ -2,6 +2,7 @@
 // first match for its name, found quietly: the names are the shell's, not COMMANDs, and a
 // plain run would never have looked at them.
 #include "audit/examine.h"
+#include "search/remembered.h"
 
 // Each name once, in the order of the first line naming it, with the path of the last.
 int audit_remembered(RunContext& run) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "util/report.h"
 
 // The long options without a short form return codes above any byte; --all and
 // --read-alias return their letters instead, so that they take the same path as -a and -i.
@@ -147,8 +148,8 @@ bool act_on(int code, ParseState& state) {
         case CODE_SHELL:
             options.shell = shell_named(optarg);
             if (options.shell == ShellName::unset) {
-                fprintf(stderr, "%s: unknown shell '%s'; use bash, zsh, ksh93, mksh or fish\n",
-                        program_name, optarg);
+                write_message(std::string("unknown shell '") + optarg +
+                              "'; use bash, zsh, ksh93, mksh or fish\n");
                 state.status = 255;
                 return false;
             }

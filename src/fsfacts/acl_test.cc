@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "search/search.h"
+#include "fsfacts/acl.h"
 
 // The bytes that hex spells, two digits a byte.
 static std::string bytes_of(std::string_view hex) {

@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "search/search.h"
+#include "search/cwd.h"
+#include "search/probe.h"
 
 namespace {
 

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#include "search/search.h"
+#include "search/normalise.h"
+#include "search/cwd.h"
+#include "search/probe.h"
 
 // Leaves position just after the third '/' counted backwards from the one at end - 1 (that one
 // included): the start of the component before the "..". False when the start of the buffer

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "search/search.h"
+#include "search/normalise.h"
 
 static PathPrefix prefix_of(const char* text) {
     PathPrefix prefix;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "search/search.h"
+#include "search/path_list.h"
 
 static std::vector<std::string> split(const char* list) {
     std::vector<std::string> entries;

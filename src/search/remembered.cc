@@ -7,7 +7,12 @@
 
 #include <cerrno>
 
-#include "search/search.h"
+#include "search/remembered.h"
+
+#include "fsfacts/file_id.h"
+#include "search/explain.h"
+#include "search/probe.h"
+#include "search/run_context.h"
 
 void RememberedPaths::add(std::string_view name, std::string_view path, bool quoted) {
     if (quoted) {

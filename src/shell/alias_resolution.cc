@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "search/explain.h"
 #include "shell/answer.h"
 
 // Answers word as a COMMAND would be answered, a tab first; a word found nowhere says nothing.

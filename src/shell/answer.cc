@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "search/explain.h"
+#include "search/lookup.h"
+#include "util/report.h"
+
 namespace {
 
 bool is_set(const char* path_list) {
@@ -9,13 +13,12 @@ bool is_set(const char* path_list) {
 }
 
 void report_missing(const char* command, const char* path_list, const LookupResult& result) {
-    if (result.name_has_slash) {
-        const char* base = strrchr(command, '/') + 1;
-        fprintf(stderr, "%s: no %s in (%s)\n", program_name, base, result.slash_dir.c_str());
-    } else {
-        fprintf(stderr, "%s: no %s in (%s)\n", program_name, command,
-                path_list != nullptr ? path_list : "");
-    }
+    std::string line("no ");
+    if (result.name_has_slash)
+        line.append(strrchr(command, '/') + 1).append(" in (").append(result.slash_dir);
+    else
+        line.append(command).append(" in (").append(path_list != nullptr ? path_list : "");
+    write_message(line.append(")\n"));
 }
 
 }  // namespace
