@@ -53,10 +53,11 @@ std::string start_refusal(const char* path, IdNames& names) {
     if (stat(interpreter.c_str(), &status) != 0)
         return named + (errno == ENOENT ? " does not exist" : ": " + std::string(strerror(errno))) +
                crlf;
-    if (S_ISDIR(status.st_mode) || effective_access(interpreter.c_str(), X_OK) != 0)
-        return named + " is not executable (" +
-               mode_owner_group(interpreter.c_str(), status, names) + ")";
-    if (mounted_noexec(interpreter.c_str()))
+    if (!S_ISDIR(status.st_mode) && effective_access(interpreter.c_str(), X_OK) == 0)
+        return std::string();
+    // The access test fails on a noexec mount whatever the mode says.
+    if (!S_ISDIR(status.st_mode) && mounted_noexec(interpreter.c_str()))
         return named + " lies on a file system mounted noexec";
-    return std::string();
+    return named + " is not executable (" + mode_owner_group(interpreter.c_str(), status, names) +
+           ")";
 }
