@@ -39,6 +39,15 @@ TEST(DecodeAcl, Table) {
          "1000000100000000",
          {{acl_group, acl_write, 0x12345678}, {acl_mask, 0x100, 0}},
          true},
+        // What setfacl -m m::r-x leaves: a mask and no named entry still says more than a mode.
+        {"02000000"
+         "01000700ffffffff"
+         "04000700ffffffff"
+         "10000500ffffffff"
+         "20000500ffffffff",
+         {{acl_user_obj, 7, none}, {acl_group_obj, 7, none}, {acl_mask, 5, none},
+          {acl_other, 5, none}},
+         true},
         {"02000000"
          "01000600ffffffff"
          "04000400ffffffff"

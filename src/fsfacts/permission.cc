@@ -69,7 +69,7 @@ ExecGrant exec_grant(const struct stat& status, const std::vector<AclEntry>& acl
     std::optional<ExecGrant> refused;
     auto try_group = [&](const AclEntry& entry) {
         ExecGrant grant = by_entry(entry, mask, !acl.empty());
-        if (entry.tag == acl_group) grant.entry = entry;
+        if (entry.tag == acl_group && !grant.allowed) grant.entry = entry;
         if (grant.allowed || !refused || (!refused->entry && grant.entry)) refused = grant;
     };
     if (ids.in_group(status.st_gid)) try_group(group);
