@@ -1,9 +1,9 @@
+#include "fsfacts/acl.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "fsfacts/acl.h"
 
 // The bytes that hex spells, two digits a byte.
 static std::string bytes_of(std::string_view hex) {
@@ -45,7 +45,9 @@ TEST(DecodeAcl, Table) {
          "04000700ffffffff"
          "10000500ffffffff"
          "20000500ffffffff",
-         {{acl_user_obj, 7, none}, {acl_group_obj, 7, none}, {acl_mask, 5, none},
+         {{acl_user_obj, 7, none},
+          {acl_group_obj, 7, none},
+          {acl_mask, 5, none},
           {acl_other, 5, none}},
          true},
         {"02000000"

@@ -48,7 +48,8 @@ std::string start_refusal(const char* path, IdNames& names) {
     std::string interpreter = interpreter_of(head_of(path));
     if (interpreter.empty()) return std::string();
     std::string named = "its interpreter " + interpreter;
-    const char* crlf = interpreter.ends_with('\r') ? " (the #! line ends in a carriage return)" : "";
+    const char* crlf =
+        interpreter.ends_with('\r') ? " (the #! line ends in a carriage return)" : "";
     struct stat status;
     if (stat(interpreter.c_str(), &status) != 0)
         return named + (errno == ENOENT ? " does not exist" : ": " + std::string(strerror(errno))) +

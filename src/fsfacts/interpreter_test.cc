@@ -22,7 +22,9 @@ TEST(InterpreterOf, Table) {
         {"#!\n", ""},
         {"#!   ", ""},
         {"# !/bin/sh\n", ""},
-        {"\x7f" "ELF", ""},
+        {"\x7f"
+         "ELF",
+         ""},
         {"", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(interpreter_of(c.head), c.interpreter) << c.head;

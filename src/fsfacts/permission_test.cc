@@ -107,7 +107,8 @@ TEST(ExecGrant, Table) {
     };
     for (const Case& c : cases) {
         ExecGrant grant = exec_grant(status_of(S_IFREG | c.mode, c.owner, c.group), c.acl, c.ids);
-        EXPECT_EQ(grant.allowed, c.allowed) << std::oct << c.mode << " by " << std::dec << c.ids.uid;
+        EXPECT_EQ(grant.allowed, c.allowed)
+            << std::oct << c.mode << " by " << std::dec << c.ids.uid;
         EXPECT_EQ(grant.entry, c.entry) << std::oct << c.mode << " by " << std::dec << c.ids.uid;
     }
 }

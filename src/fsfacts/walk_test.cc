@@ -10,9 +10,8 @@ TEST(ParentOf, Table) {
     struct Case {
         std::string path, parent;
     } cases[] = {
-        {"/", "/"},     {"/a", "/"},          {"/a/b", "/a"},  {"", ".."},
-        {"a", ""},      {"a/b", "a"},         {"..", "../.."}, {"../a", ".."},
-        {"../..", "../../.."},
+        {"/", "/"},      {"/a", "/"},    {"/a/b", "/a"},        {"", ".."}, {"a", ""}, {"a/b", "a"},
+        {"..", "../.."}, {"../a", ".."}, {"../..", "../../.."},
     };
     for (const Case& c : cases) EXPECT_EQ(parent_of(c.path), c.parent) << c.path;
 }

@@ -1,10 +1,11 @@
+#include "search/cwd.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "search/cwd.h"
 #include "search/probe.h"
 
 namespace {

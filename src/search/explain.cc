@@ -3,6 +3,8 @@
 // verdict names (where a missing file went missing, where a link leads). What it learns about
 // a directory is kept for the run: a long PATH and many COMMANDs meet the same directories
 // again and again.
+#include "search/explain.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include "search/explain.h"
 
 #include "fsfacts/acl.h"
 #include "fsfacts/file_id.h"

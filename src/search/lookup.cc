@@ -1,6 +1,7 @@
+#include "search/lookup.h"
+
 #include <cstring>
 
-#include "search/lookup.h"
 #include "search/cwd.h"
 #include "search/display.h"
 #include "search/explain.h"

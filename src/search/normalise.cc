@@ -1,8 +1,9 @@
+#include "search/normalise.h"
+
 #include <sys/stat.h>
 
 #include <cstring>
 
-#include "search/normalise.h"
 #include "search/cwd.h"
 #include "search/probe.h"
 

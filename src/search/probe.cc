@@ -1,9 +1,9 @@
+#include "search/probe.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "search/probe.h"
 
 #include "util/util.h"
 

@@ -2,12 +2,12 @@
 // search of PATH would find now. A remembered path is set against the lookup's first match by
 // device and inode, so that a link to the same file, or the same directory reached by another
 // name, is no news.
+#include "search/remembered.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "search/remembered.h"
 
 #include "fsfacts/file_id.h"
 #include "search/explain.h"
