@@ -167,8 +167,7 @@ bool act_on(int code, ParseState& state) {
             options.shell = shell_named(shell_argument(state.argv));
             if (options.shell == ShellName::unset) {
                 write_message(std::string("unknown shell '") + shell_argument(state.argv) +
-                              "'; use bash, zsh, ksh93, mksh or fish
-");
+                              "'; use bash, zsh, ksh93, mksh or fish\n");
                 state.status = 255;
                 return false;
             }
