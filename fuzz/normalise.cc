@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "check.h"
-#include "search/run_context.h"
+#include "search/normalise.h"
 
 static constexpr size_t buffer_size = 1024;
 
