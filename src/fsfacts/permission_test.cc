@@ -74,11 +74,21 @@ TEST(ExecGrant, Table) {
                                         {acl_group_obj, r_x, 0},
                                         {acl_mask, r_x, 0},
                                         {acl_other, r_x, 0}};
+    std::vector<AclEntry> masked_user = {{acl_user_obj, rwx, 0},
+                                         {acl_user, rwx, 1000},
+                                         {acl_group_obj, r_x, 0},
+                                         {acl_mask, r__, 0},
+                                         {acl_other, r_x, 0}};
     std::vector<AclEntry> masked_group = {{acl_user_obj, rwx, 0},
                                           {acl_group_obj, r_x, 0},
                                           {acl_group, r_x, 200},
                                           {acl_mask, r__, 0},
                                           {acl_other, r_x, 0}};
+    std::vector<AclEntry> named_group = {{acl_user_obj, rwx, 0},
+                                         {acl_group_obj, r_x, 0},
+                                         {acl_group, r__, 200},
+                                         {acl_mask, rwx, 0},
+                                         {acl_other, r_x, 0}};
     std::vector<AclEntry> second_group = {{acl_user_obj, rwx, 0},
                                           {acl_group_obj, r__, 0},
                                           {acl_group, r_x, 200},
@@ -101,7 +111,9 @@ TEST(ExecGrant, Table) {
         {0600, 0, 0, none, root, false, std::nullopt},
         {0701, 0, 0, none, root, true, std::nullopt},
         {0755, 0, 0, named_user, user, false, AclEntry{acl_user, r__, 1000}},
+        {0745, 0, 0, masked_user, user, false, AclEntry{acl_user, rwx, 1000}},
         {0745, 0, 0, masked_group, user, false, AclEntry{acl_group, r_x, 200}},
+        {0775, 0, 0, named_group, user, false, AclEntry{acl_group, r__, 200}},  // not the others'
         {0750, 0, 100, second_group, user, true, std::nullopt},
         {0755, 0, 100, named_user, root, true, std::nullopt},
     };

@@ -96,7 +96,7 @@ std::string not_executable_verdict(RunContext& run, const CandidateReport& repor
     ExecGrant grant = exec_grant(status, acl, x.ids);
     if (grant.allowed && mounted_noexec(path))
         return "not executable: file system mounted noexec (" + described + ")";
-    if (!grant.allowed && grant.entry && extends_mode(acl))
+    if (!grant.allowed && grant.entry)
         return "not executable: ACL entry " + acl_entry_text(grant, x.names) + " (" + described +
                ")";
     return "not executable (" + described + ")";

@@ -26,6 +26,8 @@ TEST(EscapeControls, Table) {
          "\\x9b2K\\x9b1G"},  // CSI as one byte: a forged line
         {"\xe2\x82\xac\xf0\x9f\x98\x80", "\xe2\x82\xac\xf0\x9f\x98\x80"},  // three, four
         {"\xc0\xaf", "\\xc0\\xaf"},                                        // an overlong '/'
+        {"\xe0\x80\xaf", "\\xe0\\x80\\xaf"},                               // and in three bytes
+        {"\xf0\x80\x80\xaf", "\\xf0\\x80\\x80\\xaf"},                      // and in four
         {"\xed\xa0\x80", "\\xed\\xa0\\x80"},                               // a surrogate
         {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},                      // past U+10FFFF
         {"\xe2\x82", "\\xe2\\x82"},                                        // cut short
