@@ -232,6 +232,13 @@ EOT
     [ "$stderr" = "$PROG: x: $S/sticky/bin/x: match" ]
     run env -i PATH="$S/sticky/bin" "$(command -v bash)" -c x
     [ "$status" -eq 0 ]
+    # A link that ends the path, as a candidate does, is another matter: the kernel refuses it.
+    # shellcheck disable=SC2016 # the inner shell expands it
+    setpriv --reuid=60001 --regid=60001 --clear-groups sh -c 'ln -s "$1/ok/x" "$1/sticky/tool"' _ "$S"
+    run --separate-stderr tk "${NSS[@]}" PATH="$S/sticky" -- --explain tool
+    [ "$status" -eq 1 ]
+    [ "${stderr%%$'\n'*}" = "$PROG: tool: $S/sticky/tool: Permission denied: the kernel will not follow another user's link in a sticky world-writable directory (fs.protected_symlinks) (lrwxrwxrwx svc svc)" ]
+    run -127 env -i PATH="$S/sticky" "$(command -v bash)" -c tool
 }
 
 @test "the working directory is judged as itself: an empty HOME, a name too long to write" {

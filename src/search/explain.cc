@@ -66,6 +66,24 @@ Explanation::Directory look_at_directory(const std::string& dir) {
     return facts;
 }
 
+// Where no directory refused, the candidate may be a link that fs.protected_symlinks keeps the
+// kernel from following: another user's, in a sticky world-writable directory of a third
+// user's. The kernel checks this only for a link that ends a path, as a candidate does.
+std::string protected_link(Explanation& x, const std::string& candidate) {
+    const PathStatus& link = look_at(x.facts, candidate);
+    size_t slash = candidate.rfind('/');
+    std::string holder = slash == std::string::npos ? "" : candidate.substr(0, slash + 1);
+    const PathStatus& dir = look_at(x.facts, holder);
+    if (link.error != 0 || !S_ISLNK(link.status.st_mode) || dir.error != 0) return "";
+    mode_t sticky_open = S_ISVTX | S_IWOTH;
+    if (link.status.st_uid == x.ids.uid || (dir.status.st_mode & sticky_open) != sticky_open ||
+        dir.status.st_uid == link.status.st_uid)
+        return "";
+    return ": the kernel will not follow another user's link in a sticky world-writable "
+           "directory (fs.protected_symlinks) (" +
+           mode_owner_group(candidate.c_str(), link.status, x.names) + ")";
+}
+
 // "Permission denied" says that a directory on the way refused the search: the verdict names it.
 std::string permission_verdict(RunContext& run, const CandidateReport& report) {
     Explanation& x = *run.explanation;
@@ -81,8 +99,9 @@ std::string permission_verdict(RunContext& run, const CandidateReport& report) {
                                 mode_owner_group(system_form(dir), found.status, x.names) + ")";
         }
     }
-    if (known->second.empty()) return strerror(EACCES);
-    return std::string(strerror(EACCES)) + ": cannot search " + known->second;
+    if (!known->second.empty())
+        return std::string(strerror(EACCES)) + ": cannot search " + known->second;
+    return std::string(strerror(EACCES)) + protected_link(x, *report.candidate);
 }
 
 // A file that its mode and ACL would let run, on a file system mounted noexec, says why it
