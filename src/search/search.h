@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <forward_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,29 +22,11 @@ struct Explanation;
 // Whether the run's working directory was looked for, and what came of it.
 enum class CwdState : unsigned char { unknown, found, unavailable };
 
-// One line of the shell's remembered paths (--read-hash).
-struct RememberedPath {
-    std::string_view name;
-    std::string_view path;  // an absolute path, as the listing gives it once unquoted
-};
+struct ShellFacts;
 
-// The shell's remembered paths, a line each in input order; the last line naming a command
-// holds its path. Names and paths are views into the listing, or into copies where quoting
-// changed them; the index of the names is built only when many are looked up. A table of
-// thousands then costs little more than reading it, as most of it is never asked about.
-struct RememberedPaths {
-    std::vector<RememberedPath> lines;
-    std::forward_list<std::string> unquoted;  // the copies, in place as more are added
-    std::unordered_map<std::string_view, size_t> last_by_name;
-    int scans = 0;                                  // lookups made without the index
-    std::unordered_map<size_t, std::string> notes;  // by line: what a lookup of its name told
-
-    // Adds a line whose name and path live as long as the table (quoted: copied first).
-    void add(std::string_view name, std::string_view path, bool quoted);
-    // The last line naming name, or npos.
-    size_t find(std::string_view name);
-    void build_index();
-};
+// How the run's shell reads a '~' that begins a PATH entry: trakko's own rule (every tilde
+// word of the entry), bash's (the one that begins it), or not at all (a relative directory).
+enum class PathTildes : unsigned char { words, leading, none };
 
 // What one run knows, built by the driver and handed down to every stage.
 struct RunContext {
@@ -57,8 +38,9 @@ struct RunContext {
     TildeHomes homes;  // HOME as read at start, and the homes that tilde entries named so far
     Output out;
     Explanation* explanation = nullptr;  // --explain, told about every candidate; null without
-    // Read from the listing under --read-hash; a plain run does not even construct its tables.
-    std::optional<RememberedPaths> remembered;
+    // The shell's facts from the listing (--read-hash, --read-builtins); null without them.
+    ShellFacts* shell_facts = nullptr;
+    PathTildes path_tildes = PathTildes::words;
 };
 
 // What the file probe found out about one candidate (following symbolic links).
@@ -116,10 +98,19 @@ struct PreparedEntry {
 // Expands a '~' entry into expanded and applies --skip-tilde and --skip-dot to it.
 PreparedEntry prepare_entry(RunContext& run, const std::string& entry, std::string& expanded);
 
+// The directories where a builtin of the shell runs in place of the file of a name (ksh93's
+// /opt/ast/bin/cat), and the line that says so.
+struct BoundBuiltin {
+    std::vector<std::string_view> dirs;
+    std::string line;
+};
+
 // Searches name along the run's PATH (or in its own directory when it has a '/') and prints
 // each match; indent 1 puts a tab before each line. The only walk over the entries: each
-// candidate and what became of it goes to the run's explanation, when there is one.
-LookupResult lookup_command(RunContext& run, int indent, const char* name);
+// candidate and what became of it goes to the run's explanation, when there is one. An entry
+// that names a directory of bound prints its line there, in place of a file, as a match.
+LookupResult lookup_command(RunContext& run, int indent, const char* name,
+                            const BoundBuiltin* bound = nullptr);
 
 // The run's working directory as a prefix, looked for once per run (getcwd, or a PWD that
 // names it); null when it cannot be named.
@@ -202,9 +193,10 @@ void write_report(RunContext& run, std::string_view text);
 void explain_line(RunContext& run, std::string_view command, std::string_view where,
                   std::string_view verdict);
 
-// The line about PATH when the lookup of command does not search it: a shown function came
-// first (function_shown, without --all), or PATH is unset or empty. Nothing otherwise.
-void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown);
+// The line about PATH when the lookup of command does not search it: what the shell runs came
+// first (shown names it, "shell function" or "shell builtin", without --all), or PATH is unset
+// or empty. Nothing otherwise.
+void explain_unsearched_path(RunContext& run, std::string_view command, const char* shown);
 
 // True when path lies on a file system mounted noexec: nothing in it can be run, whatever its
 // mode says.
@@ -249,24 +241,8 @@ std::vector<AclEntry> access_acl(const char* path, const struct stat& status);
 // default ACL.
 bool shows_acl_mark(const char* path, const struct stat& status);
 
-// --read-hash: what the shell remembers for a command, set against what the lookup found.
-
 // The first match of name along PATH as the lookup finds it (a match that --skip-tilde drops
-// included), without printing or explaining anything: its first. A
-// relative match whose working directory cannot be named, or one too long to normalise, is
-// named as probed: nothing about it ends the run.
+// included), without printing or explaining anything: its first. A relative match whose
+// working directory cannot be named, or one too long to normalise, is named as probed:
+// nothing about it ends the run. What the shell's remembered paths are set against.
 LookupResult find_first_match(RunContext& run, const char* name);
-
-// What the shell remembering the path remembered means now: "the shell remembers REMEMBERED"
-// and how it stands against the first match of a search (none when first is none);
-// empty when both are the same file.
-std::string remembered_finding(const std::string& remembered,
-                               const std::optional<FirstMatch>& first);
-
-// After the lookup of name (its output and failure line written), one line on standard error
-// when the shell remembers another file for it, one that is gone or not executable, or one
-// that PATH no longer finds any copy of.
-void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result);
-
-// The line of an earlier tell_remembered for name, written again for a word met once more.
-void retell_remembered(RunContext& run, std::string_view name);
