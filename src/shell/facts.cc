@@ -132,6 +132,8 @@ Remembering remembering_of(const OptionSet& options, const ShellFacts* facts) {
         case Rules::bash:
             return facts != nullptr && facts->checkhash ? Remembering::searched_again_when_unusable
                                                         : Remembering::kept;
+        case Rules::zsh:
+            return Remembering::relative_entries_first;
         case Rules::ksh93:
         case Rules::fish:
             return Remembering::never;

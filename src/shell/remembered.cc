@@ -44,8 +44,11 @@ std::string remembered_finding(Remembering rule, const std::string& remembered,
                                const std::optional<FirstMatch>& first) {
     if (rule == Remembering::never) return std::string();
     std::string finding = "the shell remembers " + remembered;
+    // zsh finds a match through a relative entry before it looks at what it remembers.
+    if (rule == Remembering::relative_entries_first && first && first->probed[0] != '/')
+        return std::string();
     // A shell that searches again for an unusable file runs the first match, if there is one.
-    bool searched_again = rule == Remembering::searched_again_when_unusable && first;
+    bool searched_again = rule != Remembering::kept && first;
     struct stat status;
     if (stat(remembered.c_str(), &status) != 0) {
         if (searched_again) return std::string();

@@ -46,10 +46,15 @@ HashLine parse_hash_line(std::string_view line, std::string& name, std::string& 
 HashLine read_hash_line(std::string_view line, RememberedPaths& table);
 
 // How the shell uses what it remembers: it runs it whatever it has become (bash); it searches
-// PATH again when the file is gone or not executable (zsh, mksh, bash in POSIX mode or with
-// checkhash); or it remembers nothing that wins over a search (ksh93 searches every time,
-// fish remembers nothing).
-enum class Remembering : unsigned char { kept, searched_again_when_unusable, never };
+// PATH again when the file is gone or not executable (mksh, bash in POSIX mode or with
+// checkhash), and zsh also tries the relative entries of PATH before it; or it remembers
+// nothing that wins over a search (ksh93 searches every time, fish remembers nothing).
+enum class Remembering : unsigned char {
+    kept,
+    searched_again_when_unusable,
+    relative_entries_first,
+    never
+};
 
 // What the shell remembering the path remembered means now: "the shell remembers REMEMBERED"
 // and how it stands against the first match of a search (none when first is none); empty
