@@ -157,3 +157,48 @@ ran() {
     done
     [ "$wrong" -eq 0 ]
 }
+
+# The answers themselves, from a listing: each row is the arguments, then what standard output
+# must hold, then the status. The listing's facts lead it; a function follows.
+@test "--read-builtins: the lines, the order of each shell, --all, and what is no builtin" {
+    make_exe m/echo m/cat m/unset m/if d/cat
+    T=$'\t'
+    {
+        printf '%s\n' 'enable echo' 'enable unset' 'enable -n pwd' 'enable pwd' 'enable -n test'
+        printf '%s\n' "enable $S/d/cat" "enable $S/m/kill" 'keyword if' 'keyword -n repeat' 'enable -n nosuch'
+        printf '%s\n' "alias ll='echo x && if && unset'" "alias if='m'"
+        printf '%s\n' 'unset () ' '{ ' '    :' '}' 'echo () ' '{ ' '    :' '}'
+    } >listing
+    local rows=(
+        "echo|echo: shell builtin|0"
+        "--shell=zsh if|if: shell keyword|0"
+        "--all echo|echo: shell builtin${T}$S/m/echo|0"
+        "--read-functions echo|echo ()${T}{ ${T}    :${T}}|0"
+        "--read-functions --all echo|echo ()${T}{ ${T}    :${T}}${T}echo: shell builtin${T}$S/m/echo|0"
+        "--read-functions --shell=mksh unset|unset: shell builtin|0"
+        "--read-functions --shell=ksh93 --all unset|unset: shell builtin${T}unset ()${T}{ ${T}    :${T}}${T}$S/m/unset|0"
+        "--read-functions --shell=bash unset|unset ()${T}{ ${T}    :${T}}|0"
+        "--read-functions --shell=fish echo|echo ()${T}{ ${T}    :${T}}|0"
+        "pwd|pwd: shell builtin|0"
+        "test repeat nosuch|$S/m/test|2"
+        "cat|$S/m/cat|0"
+        "kill|kill: shell builtin in place of $S/m/kill|0"
+        "--all cat|$S/m/cat${T}cat: shell builtin in place of $S/d/cat|0"
+        "$S/m/echo ./m/if|$S/m/echo${T}$S/m/if|0"
+        "-i ll|alias ll='echo x && if && unset'${T}${T}echo: shell builtin${T}${T}if: shell keyword${T}${T}unset: shell builtin|0"
+        "-i if|alias if='m'|0"
+        "-i --shell=ksh93 if|if: shell keyword|0"
+        "--skip-builtins echo|$S/m/echo|0"
+    )
+    local row args want code
+    for row in "${rows[@]}"; do
+        IFS='|' read -r args want code <<<"$row"
+        # shellcheck disable=SC2086 # the arguments are separate words
+        run --separate-stderr tk PATH="$S/m:$S/d" -- --read-builtins $args <listing
+        [ "$(echo "$output" | tr '\n' '\t' | sed 's/\t$//')" = "$want" ] && [ "$status" -eq "$code" ] ||
+            { echo "$args: status $status, got: $output"; echo "want: $want" | cat -A; false; }
+    done
+    # Without the option the lines are alias lines of the listing, as before.
+    run --separate-stderr tk PATH="$S/m" -- -i enable <listing
+    [ "${lines[0]}" = "enable echo" ]
+}
