@@ -21,11 +21,16 @@ bool counts_toward_status(std::string_view finding) {
 // The shell that --shell names, as the audit's lines name it.
 const char* shell_label(const RunContext& run) {
     switch (run.options.shell) {
-        case ShellName::bash: return "bash in POSIX mode";
-        case ShellName::zsh: return "zsh";
-        case ShellName::ksh93: return "ksh93";
-        case ShellName::mksh: return "mksh";
-        default: return "fish";
+        case ShellName::bash:
+            return "bash in POSIX mode";
+        case ShellName::zsh:
+            return "zsh";
+        case ShellName::ksh93:
+            return "ksh93";
+        case ShellName::mksh:
+            return "mksh";
+        default:
+            return "fish";
     }
 }
 
