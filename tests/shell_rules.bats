@@ -3,7 +3,8 @@
 # installed integration, marker scripts on PATH for names that are builtins, keywords, special
 # builtins, functions and plain files; the shell runs each name, and trakko's first answer
 # must be what ran. One table of probes; each shell's script sets its own scene (a function
-# over a builtin, a builtin turned off, POSIX mode, a '~' entry, remembered paths gone stale).
+# over a builtin, a builtin turned off, POSIX mode, checkhash, a '~' entry, remembered paths
+# gone stale).
 
 bats_require_minimum_version 1.5.0
 load common
@@ -57,6 +58,7 @@ write_script() {
     {
         case $shell in
             bash-posix) echo "set -o posix; . $TRAKKO_SOURCE_DIR/share/trakko.bash" ;;
+            bash-checkhash) echo "shopt -s checkhash; . $TRAKKO_SOURCE_DIR/share/trakko.bash" ;;
             bash) echo ". $TRAKKO_SOURCE_DIR/share/trakko.bash; enable -n echo" ;;
             zsh) echo ". $TRAKKO_SOURCE_DIR/share/trakko.zsh; disable echo" ;;
             ksh93) echo ". $TRAKKO_SOURCE_DIR/share/trakko.ksh; builtin -d echo" ;;
@@ -127,9 +129,9 @@ ran() {
 
 @test "in each shell, trakko's first answer is what the shell runs" {
     local shell run i name wrong=0
-    for shell in bash bash-posix zsh ksh93 mksh fish; do
+    for shell in bash bash-posix bash-checkhash zsh ksh93 mksh fish; do
         case $shell in
-            bash | bash-posix) run="$(command -v bash) --norc --noprofile" ;;
+            bash*) run="$(command -v bash) --norc --noprofile" ;;
             zsh) run="$(command -v zsh) -f" ;;
             fish) run="$(command -v fish) --no-config" ;;
             *) run=$(command -v "$shell") ;;
