@@ -1,6 +1,6 @@
 #!/usr/bin/env bats
 # What the shell runs, against what trakko says it runs: in each real shell, through its
-# installed integration, marker scripts on PATH for names that are builtins, keywords, special
+# integration, marker scripts on PATH for names that are builtins, keywords, special
 # builtins, functions and plain files; the shell runs each name, and trakko's first answer
 # must be what ran. One table of probes; each shell's script sets its own scene (a function
 # over a builtin, a builtin turned off, POSIX mode, checkhash, a '~' entry, remembered paths
