@@ -16,7 +16,8 @@
 #                                asked about and the first word of every command that their
 #                                aliases run are listed, each read from $commands. For a name
 #                                it does not hold, $commands fills the table; in the process
-#                                substitution that stays out of this shell.
+#                                substitution that stays out of this shell. Each is quoted
+#                                as $'...' ((qqqq)), which keeps every byte; (q+) would not.
 # --tty-only                     everything to its right applies only on a terminal, so that
 #                                "$(trakko cmd)" and pipes get plain full paths.
 # --show-tilde --show-dot        on a terminal, print ~/bin/x and ./x: shorter, and they say
@@ -41,6 +42,6 @@ function trakko {
     done
     command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
         "$@" < <(alias; declare -f; for name in $names; do
-            (( ${+commands[$name]} )) && print -r -- "hash -- ${(q+)name}=${(q+)commands[$name]}"
+            (( ${+commands[$name]} )) && print -r -- "hash -- ${(qqqq)name}=${(qqqq)commands[$name]}"
         done)
 }
