@@ -186,3 +186,28 @@ shell_listing() {
             { echo "$shell:"; cat listing; diff <(echo "$expected") <(echo "$got"); false; }
     done
 }
+
+@test "a listing without remembered-path lines gives the same output and status with --read-hash" {
+    # The reader's fuzz corpus: each file is a byte (two for reader_fd) of switches and a listing.
+    local file skip listing names count=0
+    for file in "$TRAKKO_SOURCE_DIR"/fuzz/corpus/{defs,reader_fd}/*; do
+        skip=1
+        [[ $file == */reader_fd/* ]] && skip=2
+        tail -c +$((skip + 1)) "$file" >listing
+        LC_ALL=C grep -aqE '^(hash |builtin hash -p )' listing && continue
+        count=$((count + 1))
+        # The first word of every line, some of them aliases and functions, and a few names more.
+        mapfile -t names < <(LC_ALL=C awk '{ print $1 }' listing | LC_ALL=C sort -u | head -40)
+        names+=(x y nosuch)
+        for options in "-i --read-functions" "-i --all" "--read-functions"; do
+            # shellcheck disable=SC2086 # the options are separate words
+            run tk PATH="$S/a:$S/b" -- $options -- "${names[@]}" <listing
+            local plain_status=$status plain_output=$output
+            # shellcheck disable=SC2086
+            run tk PATH="$S/a:$S/b" -- $options --read-hash -- "${names[@]}" <listing
+            [ "$status" -eq "$plain_status" ] || { echo "status, $options, $file"; false; }
+            [ "$output" = "$plain_output" ] || { echo "output, $options, $file"; false; }
+        done
+    done
+    [ "$count" -gt 10 ]
+}
