@@ -136,8 +136,10 @@ $name: no x in ($S/locked:$S/mine)" ]
     write_passwd "$(id -un):x:$(id -u):$(id -g)::/:/bin/sh" "svc:x:60001:60001::/:/bin/sh"
     printf '%s:x:%s:\nstaff:x:60050:\n' "$(id -gn)" "$(id -g)" >>"$S/group"
     mkdir users groups masked defaulted all
-    setfacl -m u:60001:rwx,u:60002:rwx,u:0:rwx,g::r-x users 2>/dev/null ||
-        skip "no POSIX ACLs on the file system of $S"
+    command -v setfacl >/dev/null || skip "setfacl not installed (the acl package)"
+    local refused
+    refused=$(setfacl -m u:60001:rwx,u:60002:rwx,u:0:rwx,g::r-x users 2>&1) ||
+        skip "setfacl refused on the file system of $S: $refused"
     ! grep -qsE '^TRAKKO_HAVE_XATTR:[A-Z]+=(0|)$' "${TRAKKO_BUILD_DIR-}/CMakeCache.txt" ||
         skip "built without extended attributes: this build cannot read ACLs"
     setfacl -m g:60050:rwx,g::rwx groups
