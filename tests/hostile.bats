@@ -99,11 +99,12 @@ changed_while_printing() {
     run --separate-stderr tk PATH="$SANDBOX/bin" -- --check-path --read-hash <meta
     [ "$status" -eq 1 ]
     [ "$output" = "hash: ls: the shell remembers /bin/"$'\xe1'", which no longer exists" ]
-    # Once a frame per escape, a 2 KB line was enough for a small stack.
+    # Once a frame per escape, a 2 KB line was enough for a small stack (the binary itself:
+    # no memcheck under that stack).
     deep=$(printf '\\M-\\C-%.0s' $(seq 350))
     echo "hash -- ls=\$'/bin/${deep}?'" >small
     run --separate-stderr bash -c 'ulimit -s 64 && exec "$@"' - \
-        env -i PATH="$SANDBOX/bin" "$TRAKKO" --read-hash ls <small
+        env -i PATH="$SANDBOX/bin" "$PROG" --read-hash ls <small
     [ "$status" -ne 139 ]
     [ "$status" -eq 0 ]
     [ "$output" = "$SANDBOX/bin/ls" ]
