@@ -16,9 +16,11 @@
 # inside the function (a here-document's) gets a trailing space, so that it cannot end the
 # block early. A body that is no brace group, such as "f() ( cd /; ls )", is shown inside
 # braces, which runs the same. Each tracked alias of "alias -t", NAME=PATH, becomes a line
-# "hash -- NAME=PATH" as zsh writes them: mksh quotes the name already, ksh93 does not, and
-# gets it single-quoted. It is done with the shell's own expansions, so that it works whatever
-# PATH holds.
+# "hash -- NAME=PATH" as zsh writes them: mksh quotes the name already; ksh93 does not, even
+# when it holds a newline, and gets it quoted by its own printf %q, the record told apart by
+# the first '/' (of the path: a name never holds one). A ksh93 name with a '=' is left out:
+# the line would give its text up to the '=' as the name. It is done with the shell's own
+# expansions and builtins, so that it works whatever PATH holds.
 #
 # The shell's facts lead the listing, where no alias value or function body can stand, so
 # that none can forge one (trakko takes them only from that block): the tracked aliases, the
@@ -55,15 +57,32 @@ __trakko_fixed=$(
 unset __trakko_name
 
 function __trakko_facts {
-    typeset line name
+    typeset line name record='' head text
     alias -t | while IFS= read -r line; do
-        case $line in *=*) ;; *) continue ;; esac
         case ${KSH_VERSION-} in
-            *MIRBSD*) print -r -- "hash -- $line" ;;
-            *)
-                name=${line%%=*}
-                print -r -- "hash -- '${name//\'/\'\\\'\'}'=${line#*=}" ;;
+            *MIRBSD*)
+                case $line in *=*) print -r -- "hash -- $line" ;; esac
+                continue ;;
         esac
+        # ksh93: a name with a newline spans lines; no name holds a '/', every path
+        # starts with one, quoted ($'/...', '/...') or not, on the record's last line.
+        record=$record$line
+        case $record in
+            */*) ;;
+            *) record=$record$'\n'; continue ;;
+        esac
+        head=${record%%/*}
+        text=${record#"$head"}
+        record=''
+        case $head in
+            *"=\$'") name=${head%"=\$'"} text="\$'$text" ;;
+            *"='") name=${head%"='"} text="'$text" ;;
+            *=) name=${head%=} ;;
+            *) continue ;;
+        esac
+        # The reader takes a name up to its first '='.
+        case $name in '' | *=*) continue ;; esac
+        print -r -- "hash -- $(printf %q "$name")=$text"
     done
     case ${KSH_VERSION-} in
         *MIRBSD*) ;;

@@ -16,7 +16,8 @@
 #                                asked about and the first word of every command that their
 #                                aliases run are listed, each read from $commands. For a name
 #                                it does not hold, $commands fills the table; in the process
-#                                substitution that stays out of this shell.
+#                                substitution that stays out of this shell. Each is quoted
+#                                as $'...' ((qqqq)), which keeps every byte; (q+) would not.
 # --read-builtins --shell=zsh    and the builtins and reserved words ($builtins, $reswords and
 #                                those turned off, $dis_builtins, $dis_reswords), so that
 #                                "trakko echo" says what zsh runs, by zsh's own order.
@@ -41,7 +42,7 @@ function __trakko_facts {
     for name in $reswords; do print -r -- "keyword $name"; done
     for name in $dis_reswords; do print -r -- "keyword -n $name"; done
     for name in "$@"; do
-        (( ${+commands[$name]} )) && print -r -- "hash -- ${(q+)name}=${(q+)commands[$name]}"
+        (( ${+commands[$name]} )) && print -r -- "hash -- ${(qqqq)name}=${(qqqq)commands[$name]}"
     done
 }
 

@@ -4,11 +4,10 @@
 #include <cstring>
 #include <span>
 
-#include "shell/facts.h"
-#include "shell/remembered.h"
-
 #include "search/explain.h"
 #include "search/lookup.h"
+#include "shell/facts.h"
+#include "shell/remembered.h"
 #include "util/report.h"
 
 namespace {
