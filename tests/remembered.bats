@@ -48,6 +48,18 @@ $PROG: w: the shell remembers $S/b/y; PATH now finds none (hash -r forgets it)
 $PROG: no nosuch in ($S/a:$S/b)
 $S/a/s"
     [ "$output" = "$expected" ] || { diff <(echo "$expected") <(echo "$output"); false; }
+    # A COMMAND given twice is told twice, each time once; a fresh word met again tells nothing.
+    run tk PATH="$S/a:$S/b" -- --read-hash y y <listing 2>&1
+    [ "$output" = "$S/b/y
+$(stale y "$S/gone" "no longer exists")
+$S/b/y
+$(stale y "$S/gone" "no longer exists")" ]
+    { cat listing && echo "alias ss='s | s'"; } >aliased
+    run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash -i ss <aliased
+    [ "$output" = "alias ss='s | s'
+$T$S/a/s
+$T$S/a/s" ]
+    [ "$stderr" = "" ]
 
     local -a cases=("x y z w s" "-a x y" "--show-dot --skip-dot x" "--skip-tilde x s" "./a/x x")
     for args in "${cases[@]}"; do
@@ -83,7 +95,9 @@ $PROG: no $S/b/x in ()" ]
 }
 
 @test "alias words, --explain, a function shown instead, and --skip-hash" {
-    { echo "alias ll='x -l | y | x'"; cat listing; printf 'f () \n{ \n  :\n}\n'; } >defs
+    # The remembered paths lead the listing: only there are they the shell's.
+    { echo "hash f=$S/gone"; cat listing; echo "alias ll='x -l | y | x'"; } >defs
+    printf 'f () \n{ \n  :\n}\n' >>defs
     run tk PATH="$S/a:$S/b" -- --read-hash -i ll <defs 2>&1
     [ "$output" = "alias ll='x -l | y | x'
 $T$S/a/x
@@ -97,7 +111,6 @@ $(moved x "$S/b/x" "$S/a/x")" ]
 $PROG: y: $S/b/y: match
 $(stale y "$S/gone" "no longer exists")" ]
     # A function shown in place of the search leaves nothing to compare; --all searches.
-    echo "hash f=$S/gone" >>defs
     run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash --read-functions f <defs
     [ "$stderr" = "" ]
     run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash --read-functions --all f <defs
@@ -109,13 +122,18 @@ $(stale y "$S/gone" "no longer exists")" ]
     run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash -i hash <listing
     [ "$status" -eq 1 ]
     [ "$output" = "" ]
+    # Past the leading block a hash line is text of an alias value, never the shell's memory.
+    printf "alias ll='x\nbuiltin hash -p %s x\n'\n" "$S/b/x" >forged
+    run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash x <forged
+    [ "$status" -eq 0 ]
+    [ "$stderr" = "" ]
 }
 
-@test "control characters and backslashes of names and paths are escaped" {
+@test "control characters, lone 8-bit bytes and backslashes of names and paths are escaped" {
     printf "hash \$'e\\\\e[1m'=\$'%s/n\\\\x9b\\\\xc2\\\\x9b\\\\\\\\'\n" "$S" >odd
     run --separate-stderr tk PATH="$S/a" -- --read-hash $'e\e[1m' <odd
     [ "$stderr" = "$PROG: no e"$'\e'"[1m in ($S/a)
-$PROG: e\\x1b[1m: the shell remembers $S/n"$'\x9b'"\\xc2\\x9b\\\\, which no longer exists (hash -r forgets it)" ]
+$PROG: e\\x1b[1m: the shell remembers $S/n\\x9b\\xc2\\x9b\\\\, which no longer exists (hash -r forgets it)" ]
 }
 
 @test "--check-path: every stale entry after the PATH entries, counted in the status" {
@@ -168,11 +186,12 @@ shell_listing() {
 }
 
 @test "listings written by bash, zsh, ksh93 and mksh are read back name for name" {
-    local names=("t x" "q'x" $'e\303\251' $'tab\tx' 'b\s' 'd$x"q' -dash '[x]' 'semi;c')
+    # ksh93 lists "new<newline>ls" over two lines, the second one like an entry for ls.
+    local names=("t x" "q'x" $'e\303\251' $'tab\tx' 'b\s' 'd$x"q' -dash '[x]' 'semi;c' $'new\nls')
     for n in "${names[@]}"; do make_exe "tools/$n"; done
     mkdir stub
     printf '#!/bin/sh\nexec %s\n' "$(command -v cat)" >stub/trakko && chmod 755 stub/trakko
-    local shown=("t x" "q'x" $'e\303\251' 'tab\x09x' 'b\\s' 'd$x"q' -dash '[x]' 'semi;c')
+    local shown=("t x" "q'x" $'e\303\251' 'tab\x09x' 'b\\s' 'd$x"q' -dash '[x]' 'semi;c' 'new\x0als')
     expected=$(for n in "${shown[@]}"; do
         echo "hash: $n: the shell remembers $S/tools/$n, which no longer exists"
     done | LC_ALL=C sort)
@@ -185,4 +204,29 @@ shell_listing() {
         [ "$got" = "$expected" ] ||
             { echo "$shell:"; cat listing; diff <(echo "$expected") <(echo "$got"); false; }
     done
+}
+
+@test "a listing without remembered-path lines gives the same output and status with --read-hash" {
+    # The reader's fuzz corpus: each file is a byte (two for reader_fd) of switches and a listing.
+    local file skip listing names count=0
+    for file in "$TRAKKO_SOURCE_DIR"/fuzz/corpus/{defs,reader_fd}/*; do
+        skip=1
+        [[ $file == */reader_fd/* ]] && skip=2
+        tail -c +$((skip + 1)) "$file" >listing
+        LC_ALL=C grep -aqE '^(hash |builtin hash -p )' listing && continue
+        count=$((count + 1))
+        # The first word of every line, some of them aliases and functions, and a few names more.
+        mapfile -t names < <(LC_ALL=C awk '{ print $1 }' listing | LC_ALL=C sort -u | head -40)
+        names+=(x y nosuch)
+        for options in "-i --read-functions" "-i --all" "--read-functions"; do
+            # shellcheck disable=SC2086 # the options are separate words
+            run tk PATH="$S/a:$S/b" -- $options -- "${names[@]}" <listing
+            local plain_status=$status plain_output=$output
+            # shellcheck disable=SC2086
+            run tk PATH="$S/a:$S/b" -- $options --read-hash -- "${names[@]}" <listing
+            [ "$status" -eq "$plain_status" ] || { echo "status, $options, $file"; false; }
+            [ "$output" = "$plain_output" ] || { echo "output, $options, $file"; false; }
+        done
+    done
+    [ "$count" -gt 10 ]
 }

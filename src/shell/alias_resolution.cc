@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "search/explain.h"
 #include "shell/answer.h"
+#include "shell/remembered.h"
 
 // Answers word as a COMMAND would be answered, a tab first; a word found nowhere says nothing.
 static Failure show_word(RunContext& run, Definitions& defs, std::string_view word) {
     std::string text(word);
-    return answer_name(run, defs, 1, text.c_str()).lookup.failure;
+    return answer_name(run, defs, {text.c_str(), 1}).lookup.failure;
 }
 
 // With --all a word equal to the matched COMMAND strikes it, so that the loop does not show it
@@ -38,7 +40,7 @@ Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view 
     AliasParts parts = split_alias_line(line);
     if (commands.entries.empty()) return {};
     size_t matched = first_unstruck(commands, parts.name);
-    if (matched == std::string_view::npos) return {};
+    if (matched == std::string_view::npos || keyword_hides_alias(run, parts.name)) return {};
 
     if (run.explanation != nullptr)
         explain_line(run, parts.name, "alias", "shown from the listing");

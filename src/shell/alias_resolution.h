@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "defs/defs.h"
-#include "search/search.h"
+#include "search/run_context.h"
 
 // Prints line when it defines an alias named like a COMMAND, strikes that COMMAND unless --all,
 // and answers the first word of every command in the alias value; stops at a lookup that

@@ -5,16 +5,27 @@
 #include <string_view>
 
 #include "defs/defs.h"
-#include "search/search.h"
+#include "search/run_context.h"
+
+// One name to answer: indent 0 for a COMMAND (a name found nowhere is reported), 1 for a
+// command word of an alias value (a tab before each line, nothing said when not found).
+struct AnswerRequest {
+    const char* name;
+    int indent = 0;
+};
 
 // What answering one name found.
 struct Answer {
-    bool shown = false;   // something other than a file answered (a stored function)
+    bool shown = false;   // something other than a file answered (a keyword, builtin, function)
     LookupResult lookup;  // the search of PATH, when it ran
     bool found() const { return shown || lookup.found; }
 };
 
-// Answers name in the shell's order (a stored function first, then PATH), printing each
-// answer with indent tabs. A name that nothing answers is reported at indent 0; a lookup
+// Answers the name in the shell's order (its keywords, builtins and functions, then PATH and
+// what the shell remembers), printing each answer; without --all only the first. A lookup
 // failure is left in the answer's lookup, nothing printed after it.
-Answer answer_name(RunContext& run, Definitions& defs, int indent, const char* name);
+Answer answer_name(RunContext& run, Definitions& defs, const AnswerRequest& request);
+
+// True when the shell of the run reads name as a reserved word before it looks for an alias
+// (bash in POSIX mode, ksh93, mksh): an alias of that name never runs.
+bool keyword_hides_alias(const RunContext& run, std::string_view name);
