@@ -16,6 +16,7 @@
 #include "shell/alias_resolution.h"
 #include "shell/answer.h"
 #include "shell/facts.h"
+#include "util/records.h"
 #include "util/report.h"
 
 namespace {
@@ -45,9 +46,12 @@ void warn_if_stdin_is_tty(const OptionSet& options) {
     write_message(which + ": Warning: stdin is a tty.\n");
 }
 
-// Answers one COMMAND (a missing one reported); true when something was printed.
-bool handle_command(RunContext& run, Definitions& defs, const char* command) {
+// Answers one COMMAND (a missing one reported), into its record under --json; true when
+// something was printed.
+bool handle_command(RunContext& run, Definitions& defs, const char* command, size_t position) {
+    if (run.records != nullptr) run.records->open.push_back(&run.records->commands[position]);
     Answer answer = answer_name(run, defs, {command, 0});
+    if (run.records != nullptr) run.records->end_run();
     if (answer.lookup.failure) fatal(answer.lookup.failure);
     return answer.found();
 }
@@ -160,13 +164,24 @@ int driver_main(int argc, char** argv) {
     }
     auto count = static_cast<size_t>(argc - first_command);
     CommandList commands = make_command_list(argv + first_command, count);
+    std::optional<Records> records;
+    if (run.options.opt_json) {
+        run.records = &records.emplace();
+        for (const char* command : commands.entries)
+            run.records->commands.emplace_back().name = command;
+    }
     if (!read_early && reads_listing(run.options, true)) read_listing(run, defs, facts, true);
     if (run.options.opt_read_alias)
         for (std::string_view line : defs.AliasLines)
             if (Failure failure = resolve_alias_line(run, defs, line, commands)) fatal(failure);
-    for (const char* command : commands.entries) {
+    for (size_t position = 0; position < count; ++position) {
+        const char* command = commands.entries[position];
         if (command == nullptr) continue;  // struck by the alias stage
-        if (!handle_command(run, defs, command) && failures < max_failure_status) ++failures;
+        if (!handle_command(run, defs, command, position) && failures < max_failure_status)
+            ++failures;
     }
+    if (run.records != nullptr)
+        for (const CommandRecord& record : run.records->commands)
+            put_text(run.out, record_line(record));
     return finish(run, defs, failures);
 }

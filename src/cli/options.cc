@@ -27,6 +27,7 @@ enum : int {
     CODE_READ_BUILTINS,
     CODE_SKIP_BUILTINS,
     CODE_SHELL,
+    CODE_JSON,
 };
 
 // clang-format off
@@ -50,6 +51,7 @@ static const struct option long_options[] = {
     {"read-builtins",  no_argument, nullptr, CODE_READ_BUILTINS},
     {"skip-builtins",  no_argument, nullptr, CODE_SKIP_BUILTINS},
     {"shell",          required_argument, nullptr, CODE_SHELL},
+    {"json",           no_argument, nullptr, CODE_JSON},
     {nullptr,          0,           nullptr, 0},
 };
 // clang-format on
@@ -160,6 +162,10 @@ bool act_on(int code, ParseState& state) {
             break;
         case CODE_SKIP_BUILTINS:
             options.opt_skip_builtins = true;
+            break;
+        // The form of the answers, not what they are: --tty-only leaves it alone.
+        case CODE_JSON:
+            options.opt_json = true;
             break;
         // Not a display option: --tty-only leaves it alone. A name it does not know ends the
         // run before anything is read or printed.

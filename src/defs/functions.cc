@@ -3,6 +3,7 @@
 
 #include "defs/defs.h"
 #include "search/explain.h"
+#include "util/records.h"
 #include "util/util.h"
 
 // Eight bytes at a time, each word folded in with a multiply, the last few bytes as one more
@@ -106,12 +107,30 @@ static void write_body(Output& out, const FunctionDef& def, int indent) {
     }
 }
 
+// The text that is shown for def, untabbed, its lines joined by newlines.
+static std::string function_text(const Definitions& defs, const FunctionDef& def,
+                                 std::string_view name) {
+    std::string text(name);
+    text.append(defs.brace_style ? " () {\n" : " ()\n");
+    for (size_t pos = 0; pos < def.body.size();) {
+        std::string_view raw = next_line(def.body, pos);
+        pos += raw.size();
+        text.append(until_nul(raw, def.body_holds_nul));
+    }
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
 bool show_function(RunContext& run, Definitions& defs, int indent, std::string_view name) {
     const FunctionDef* def = find_function(defs.function_table, name);
     if (def == nullptr) return false;
     if (run.explanation != nullptr)
         explain_line(run, name, "shell function", "shown from the listing");
     // The header is rebuilt from the name: one form for the whole run, whatever the input had.
+    if (run.records != nullptr) {
+        run.records->add("function", "definition", function_text(defs, *def, name));
+        return true;
+    }
     if (indent) put_char(run.out, '\t');
     put_text(run.out, name);
     put_text(run.out, defs.brace_style ? " () {\n" : " ()\n");

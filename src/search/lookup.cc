@@ -10,6 +10,7 @@
 #include "search/path_list.h"
 #include "search/probe.h"
 #include "tilde/tilde.h"
+#include "util/records.h"
 
 // Relative names get "./" in front unless they begin with '.', '/' or '~'.
 std::string slash_dir_of(const char* name) {
@@ -60,6 +61,7 @@ struct Walk {
     const BoundBuiltin* bound;  // a builtin met where its directory is reached, or null
     std::string candidate;      // storage kept from one entry to the next
     std::string expanded;       // the same, for a tilde entry's expansion
+    int entry_number = 0;       // 1-based, of the entry being tried; 0 for a name with a slash
     Probe first_printed;        // the probe of the first printed match
     // A plain run has ended its search: what follows is only probed for the explanation.
     bool stopped = false;
@@ -103,8 +105,14 @@ Outcome refusal(const Probe& probe) {
 bool meets_bound_builtin(Walk& walk, std::string_view dir) {
     const std::vector<std::string_view>& dirs = walk.bound->dirs;
     if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) return false;
-    if (walk.indent == 1) put_char(walk.run.out, '\t');
-    put_text(walk.run.out, walk.bound->line);
+    if (walk.run.records != nullptr) {
+        std::string in_place_of(dir);
+        walk.run.records->add("builtin", "in_place_of",
+                              in_place_of.append("/").append(walk.command));
+    } else {
+        if (walk.indent == 1) put_char(walk.run.out, '\t');
+        put_text(walk.run.out, walk.bound->line);
+    }
     walk.result.found = true;
     walk.stopped = !walk.run.options.opt_all;
     return true;
@@ -145,7 +153,10 @@ void try_entry(Walk& walk, const std::string& entry, std::string_view base_name)
     if (walk.explanation != nullptr)
         report(walk, dropped ? Outcome::dropped : Outcome::taken, entry, dir, base_name, &probe);
     if (dropped) return;
-    show_result(run, match, walk.indent);
+    if (run.records != nullptr)
+        run.records->add("file", "path", match.ResultPath, walk.entry_number);
+    else
+        show_result(run, match, walk.indent);
     if (!walk.result.found && walk.explanation != nullptr) walk.first_printed = probe;
     walk.result.found = true;
     walk.stopped = !run.options.opt_all;
@@ -161,6 +172,7 @@ LookupResult search(Walk& walk, const char* name) {
     std::string entry;
     size_t entry_pos = 0;
     while (next_path_entry(walk.run.path_list, entry_pos, entry)) {
+        ++walk.entry_number;
         try_entry(walk, entry, name);
         // --explain goes on past the stop, to name the copies that the match shadows.
         if (walk.result.failure || (walk.stopped && walk.explanation == nullptr)) break;

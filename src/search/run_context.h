@@ -5,6 +5,7 @@
 #include "util/util.h"
 
 struct Explanation;
+struct Records;
 struct ShellFacts;
 
 // Whether the run's working directory was looked for, and what came of it.
@@ -27,4 +28,6 @@ struct RunContext {
     // The shell's facts from the listing (--read-hash, --read-builtins); null without them.
     ShellFacts* shell_facts = nullptr;
     PathTildes path_tildes = PathTildes::words;
+    // --json: the records that answers go to instead of the output; null without.
+    Records* records = nullptr;
 };

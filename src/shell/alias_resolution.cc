@@ -5,6 +5,7 @@
 #include "search/explain.h"
 #include "shell/answer.h"
 #include "shell/remembered.h"
+#include "util/records.h"
 
 // Answers word as a COMMAND would be answered, a tab first; a word found nowhere says nothing.
 static Failure show_word(RunContext& run, Definitions& defs, std::string_view word) {
@@ -21,8 +22,9 @@ static Failure resolve_word(RunContext& run, Definitions& defs, std::string_view
     const char*& entry = commands.entries[matched];
     if (entry != nullptr && std::string_view(entry) == word) entry = nullptr;
 
-    // --explain says why for every occurrence, on standard error, that the copy does not hold.
-    if (run.explanation != nullptr) return show_word(run, defs, word);
+    // --explain says why for every occurrence, on standard error, that the copy does not hold;
+    // a record is kept for every occurrence.
+    if (run.explanation != nullptr || run.records != nullptr) return show_word(run, defs, word);
     if (auto known = defs.resolved_words.find(word); known != defs.resolved_words.end()) {
         put_text(run.out, known->second);
         if (run.options.opt_read_hash) retell_remembered(run, word);
@@ -44,10 +46,18 @@ Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view 
 
     if (run.explanation != nullptr)
         explain_line(run, parts.name, "alias", "shown from the listing");
-    put_text(run.out, line);
+    if (run.records != nullptr) {
+        run.records->open.push_back(&run.records->commands[matched]);
+        // The line as the listing wrote it, without its newline.
+        run.records->add("alias", "line", line.substr(0, line.find_last_not_of('\n') + 1));
+    } else {
+        put_text(run.out, line);
+    }
     if (!run.options.opt_all) commands.entries[matched] = nullptr;
     std::string_view word;
-    while (next_command_word(parts.words, word))
-        if (Failure failure = resolve_word(run, defs, word, commands, matched)) return failure;
-    return {};
+    Failure failure;
+    while (!failure && next_command_word(parts.words, word))
+        failure = resolve_word(run, defs, word, commands, matched);
+    if (run.records != nullptr) run.records->end_run();
+    return failure;
 }

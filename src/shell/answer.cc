@@ -8,6 +8,7 @@
 #include "search/lookup.h"
 #include "shell/facts.h"
 #include "shell/remembered.h"
+#include "util/records.h"
 #include "util/report.h"
 
 namespace {
@@ -53,6 +54,10 @@ bool known_on(const std::unordered_map<std::string_view, bool>& table, std::stri
 }
 
 void print_fact(RunContext& run, int indent, std::string_view name, std::string_view what) {
+    if (run.records != nullptr) {
+        run.records->add(what == "shell keyword" ? "keyword" : "builtin", {}, {});
+        return;
+    }
     if (indent == 1) put_char(run.out, '\t');
     put_text(run.out, name);
     put_text(run.out, ": ");
@@ -96,7 +101,18 @@ std::optional<BoundBuiltin> bound_builtin(const ShellFacts& facts, std::string_v
 
 }  // namespace
 
+// A command word of an alias value gets a record of its own inside the alias's answer.
+static Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& request);
+
 Answer answer_name(RunContext& run, Definitions& defs, const AnswerRequest& request) {
+    if (run.records == nullptr || request.indent == 0) return answer_word(run, defs, request);
+    run.records->begin_run(request.name);
+    Answer answer = answer_word(run, defs, request);
+    run.records->end_run();
+    return answer;
+}
+
+static Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& request) {
     Answer answer;
     const char* name = request.name;
     const char* shown = nullptr;

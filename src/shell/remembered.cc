@@ -14,6 +14,7 @@
 #include "search/probe.h"
 #include "search/run_context.h"
 #include "shell/facts.h"
+#include "util/records.h"
 
 void RememberedPaths::add(std::string_view name, std::string_view path, bool quoted) {
     if (quoted) {
@@ -67,6 +68,21 @@ std::string remembered_finding(Remembering rule, const std::string& remembered,
     return finding + "; PATH now finds " + first->printed + " first";
 }
 
+RememberedRecord remembered_record(const std::string& remembered,
+                                   const std::optional<FirstMatch>& first) {
+    RememberedRecord record{remembered, "current", {}};
+    struct stat status;
+    if (stat(remembered.c_str(), &status) != 0) {
+        record.state = errno == ENOENT || errno == ENOTDIR ? "gone" : "not-executable";
+    } else if (S_ISDIR(status.st_mode) || effective_access(remembered.c_str(), X_OK) != 0) {
+        record.state = "not-executable";
+    } else if (!first || !same_file(first->status, status)) {
+        record.state = "not-first";
+        if (first) record.first = first->printed;
+    }
+    return record;
+}
+
 // A word of an alias value that is met again is not looked up again: its line is kept.
 void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result) {
     // A name with a slash is run as it stands: no shell looks it up in its table.
@@ -75,6 +91,11 @@ void tell_remembered(RunContext& run, std::string_view name, const LookupResult&
     RememberedPaths& table = *run.shell_facts->remembered;
     size_t line = table.find(name);
     if (line == std::string_view::npos) return;
+    if (run.records != nullptr) {
+        run.records->current().remembered =
+            remembered_record(std::string(table.lines[line].path), result.first);
+        return;
+    }
     Remembering rule = remembering_of(run.options, run.shell_facts);
     std::string finding =
         remembered_finding(rule, std::string(table.lines[line].path), result.first);

@@ -62,9 +62,17 @@ enum class Remembering : unsigned char {
 std::string remembered_finding(Remembering rule, const std::string& remembered,
                                const std::optional<FirstMatch>& first);
 
+struct RememberedRecord;
+
+// The state of the remembered file as a record states it, whatever the shell does with it:
+// current (the file PATH finds first), not-first (another, or none: first is then empty),
+// gone, not-executable.
+RememberedRecord remembered_record(const std::string& remembered,
+                                   const std::optional<FirstMatch>& first);
+
 // After the lookup of name (its output and failure line written), one line on standard error
 // when the shell remembers another file for it, one that is gone or not executable, or one
-// that PATH no longer finds any copy of.
+// that PATH no longer finds any copy of. Under --json the state goes into the current record.
 void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result);
 
 // The line of an earlier tell_remembered for name, written again for a word met once more.

@@ -42,6 +42,7 @@ struct OptionSet {
     bool opt_skip_hash = false;       // cancels opt_read_hash wherever it stands
     bool opt_read_builtins = false;   // read the shell's builtins and keywords from stdin
     bool opt_skip_builtins = false;   // cancels opt_read_builtins wherever it stands
+    bool opt_json = false;            // one JSON record per COMMAND (per finding) on stdout
     ShellName shell = ShellName::unset;  // answer by this shell's rules (bash's when unset)
 };
 
