@@ -21,6 +21,7 @@
 #include "fsfacts/links.h"
 #include "fsfacts/mount.h"
 #include "fsfacts/permission.h"
+#include "util/records.h"
 #include "util/report.h"
 
 // Names and link targets are another user's text: each line stays one line of trakko's own.
@@ -30,6 +31,14 @@ void write_report(RunContext& run, std::string_view text) {
 
 void explain_line(RunContext& run, std::string_view command, std::string_view where,
                   std::string_view verdict) {
+    if (run.records != nullptr) {
+        if (where != "PATH") return;
+        std::string_view word = verdict == "unset"   ? "path-unset"
+                                : verdict == "empty" ? "path-empty"
+                                                     : "not-searched";
+        run.records->current().candidates.push_back({{}, 0, word, std::string(verdict)});
+        return;
+    }
     std::string line(program_name);
     line.append(": ").append(command).append(": ").append(where).append(": ").append(verdict);
     write_report(run, line);
@@ -189,6 +198,43 @@ std::string match_verdict(RunContext& run, const CandidateReport& report) {
     return verdict;
 }
 
+// The one word of a verdict for a record: what the outcome and the probe decided, told apart
+// where the text of the verdict is the only witness of the finer reason.
+std::string_view verdict_word(const CandidateReport& report, std::string_view text) {
+    switch (report.outcome) {
+        case Outcome::skipped_tilde:
+            return "skipped-tilde";
+        case Outcome::skipped_dot:
+            return "skipped-dot";
+        case Outcome::directory:
+            return "directory";
+        case Outcome::not_executable:
+            return text.find("mounted noexec") != std::string_view::npos ? "noexec"
+                                                                         : "not-executable";
+        case Outcome::taken:
+            return "match";
+        case Outcome::dropped:
+            return "dropped";
+        case Outcome::later:
+            return text.find("the same file") != std::string_view::npos ? "same-file" : "shadowed";
+        case Outcome::failed:
+            break;
+    }
+    switch (report.probe->error) {
+        case ELOOP:
+            return "link-loop";
+        case ENOTDIR:
+            return "not-a-directory";
+        case EACCES:
+            return "permission-denied";
+        case ENOENT:
+            if (text == "no such directory") return "no-such-directory";
+            return text.starts_with("dangling") ? "dangling-link" : "no-such-file";
+        default:
+            return "error";
+    }
+}
+
 std::string verdict(RunContext& run, const CandidateReport& report) {
     switch (report.outcome) {
         case Outcome::skipped_tilde:
@@ -215,5 +261,12 @@ std::string verdict(RunContext& run, const CandidateReport& report) {
 // expansion, is named otherwise.
 void explain_candidate(RunContext& run, const CandidateReport& report) {
     std::string_view where = report.candidate != nullptr ? *report.candidate : report.entry;
-    explain_line(run, report.command, where, verdict(run, report));
+    if (run.records == nullptr) {
+        explain_line(run, report.command, where, verdict(run, report));
+        return;
+    }
+    std::string text = verdict(run, report);
+    std::string_view word = verdict_word(report, text);
+    run.records->current().candidates.push_back(
+        {std::string(where), report.entry_number, word, std::move(text)});
 }

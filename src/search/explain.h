@@ -33,6 +33,7 @@ struct CandidateReport {
     Outcome outcome;
     const Probe* probe = nullptr;        // null when skipped
     const Probe* first_match = nullptr;  // the probe of the first printed match, for a later one
+    int entry_number = 0;                // 1-based, of the entry in PATH; 0 for a name's directory
 };
 
 // --explain: one line "PROGRAM: COMMAND: WHERE: VERDICT" on standard error for every place a
@@ -54,14 +55,15 @@ struct Explanation {
     std::unordered_map<std::string, std::string> refusals;
 };
 
-// Writes the line about one candidate.
+// Writes the line about one candidate, or adds it to the current record under --json.
 void explain_candidate(RunContext& run, const CandidateReport& report);
 
 // Writes text on standard error as one line, escaped (write_report_line), standard output
 // flushed first: the form of every line about the file system.
 void write_report(RunContext& run, std::string_view text);
 
-// Writes one such line.
+// Writes one such line; under --json, a line about PATH goes into the current record instead,
+// and one about what was shown from the listing (its answer says it) is left out.
 void explain_line(RunContext& run, std::string_view command, std::string_view where,
                   std::string_view verdict);
 

@@ -72,8 +72,9 @@ void report(Walk& walk, Outcome outcome, std::string_view entry, std::string_vie
             std::string_view base_name, const Probe* probe) {
     bool probed = probe != nullptr;
     explain_candidate(
-        walk.run, {walk.command, entry, dir, base_name, probed ? &walk.candidate : nullptr, outcome,
-                   probe, outcome == Outcome::later ? &walk.first_printed : nullptr});
+        walk.run,
+        {walk.command, entry, dir, base_name, probed ? &walk.candidate : nullptr, outcome, probe,
+         outcome == Outcome::later ? &walk.first_printed : nullptr, walk.entry_number});
 }
 
 // A match past the stop is never printed, so it is only normalised to tell whether it would be

@@ -114,6 +114,8 @@ Answer answer_name(RunContext& run, Definitions& defs, const AnswerRequest& requ
 
 static Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& request) {
     Answer answer;
+    if (run.records != nullptr && run.explanation != nullptr)
+        run.records->current().explained = true;
     const char* name = request.name;
     const char* shown = nullptr;
     std::optional<BoundBuiltin> bound;

@@ -40,7 +40,7 @@ void write_candidates(JsonWriter& json, const std::vector<CandidateRecord>& cand
     json.begin_array("candidates");
     for (const CandidateRecord& candidate : candidates) {
         json.begin_object();
-        json.string("path", candidate.path);
+        if (!candidate.path.empty()) json.string("path", candidate.path);
         if (candidate.entry != 0) json.number("entry", candidate.entry);
         json.string("verdict", candidate.verdict);
         json.string("detail", candidate.detail);
