@@ -9,6 +9,7 @@
 #include "audit/audit.h"
 #include "audit/examine.h"
 #include "tilde/tilde.h"
+#include "util/json.h"
 #include "util/report.h"
 
 namespace {
@@ -94,10 +95,8 @@ std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_vi
 // Writes the findings of one entry; true when one of them counts.
 bool audit_entry(Audit& audit, size_t number, std::string_view field) {
     bool counts = false;
-    std::string head = std::to_string(number) + ": ";
-    head.append(field.empty() ? "(empty)" : field).append(": ");
     for (const std::string& finding : findings_of(audit, number, field)) {
-        write_audit_line(audit.run.out, head + finding);
+        write_finding(audit.run, {number, field, {}}, finding);
         counts = counts || counts_toward_status(finding);
     }
     return counts;
@@ -106,7 +105,7 @@ bool audit_entry(Audit& audit, size_t number, std::string_view field) {
 // The entries of PATH with a finding that counts (1 when PATH is unset or empty).
 int audit_entries(RunContext& run) {
     if (run.path_list == nullptr || *run.path_list == '\0') {
-        write_audit_line(run.out, run.path_list == nullptr ? "PATH is unset" : "PATH is empty");
+        write_finding(run, {}, run.path_list == nullptr ? "PATH is unset" : "PATH is empty");
         return 1;
     }
     Audit audit(run);
@@ -123,7 +122,60 @@ int audit_entries(RunContext& run) {
     }
 }
 
+// The one word of a finding, from the words its text begins with.
+std::string_view finding_word(std::string_view finding) {
+    static constexpr std::pair<std::string_view, std::string_view> words[] = {
+        {"empty:", "empty"},
+        {"relative:", "relative"},
+        {"tilde:", "tilde"},
+        {"missing", "missing"},
+        {"not a directory", "not-a-directory"},
+        {"symbolic link loop", "link-loop"},
+        {"not searchable", "not-searchable"},
+        {"mounted noexec", "noexec"},
+        {"duplicate of entry", "duplicate"},
+        {"writable by", "writable"},
+        {"owned by another user", "foreign-owner"},
+        {"note: the same directory", "same-directory"},
+        {"PATH is unset", "path-unset"},
+        {"PATH is empty", "path-empty"},
+    };
+    for (auto [start, word] : words)
+        if (finding.starts_with(start)) return word;
+    // What the shell remembers: "the shell remembers PATH, which ...; PATH now finds ...".
+    if (finding.ends_with("which no longer exists")) return "remembered-gone";
+    if (finding.ends_with("which is not executable")) return "remembered-not-executable";
+    return "remembered-not-first";
+}
+
 }  // namespace
+
+void write_finding(RunContext& run, const FindingPlace& place, std::string_view finding) {
+    if (!run.options.opt_json) {
+        std::string line;
+        if (!place.name.empty())
+            line.append("hash: ").append(place.name).append(": ");
+        else if (place.entry != 0)
+            line.append(std::to_string(place.entry) + ": ")
+                .append(place.field.empty() ? "(empty)" : place.field)
+                .append(": ");
+        write_audit_line(run.out, line.append(finding));
+        return;
+    }
+    JsonWriter json;
+    json.begin_object();
+    if (!place.name.empty()) {
+        json.string("name", place.name);
+    } else if (place.entry != 0) {
+        json.number("entry", static_cast<long long>(place.entry));
+        json.string("field", place.field);
+    }
+    json.string("finding", finding_word(finding));
+    json.string("detail", finding);
+    json.end_object();
+    put_text(run.out, json.text());
+    put_char(run.out, '\n');
+}
 
 void write_audit_line(Output& out, std::string_view line) {
     put_text(out, escape_controls(line));

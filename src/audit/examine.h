@@ -60,6 +60,17 @@ Examination examine(Audit& audit, const std::string& text);
 // have chosen: each line stays one line that says only what trakko says.
 void write_audit_line(Output& out, std::string_view line);
 
+// Where a finding stands: an entry of PATH (its number and the entry as written), a name the
+// shell remembers, or PATH as a whole (neither).
+struct FindingPlace {
+    size_t entry = 0;
+    std::string_view field;
+    std::string_view name;
+};
+
+// Writes one finding: its line "PLACE: FINDING", or under --json its record.
+void write_finding(RunContext& run, const FindingPlace& place, std::string_view finding);
+
 // --read-hash: a line "hash: NAME: FINDING" for each remembered path that is stale; returns
 // their number.
 int audit_remembered(RunContext& run);

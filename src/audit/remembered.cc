@@ -27,7 +27,7 @@ int audit_remembered(RunContext& run) {
         std::string finding =
             remembered_finding(rule, std::string(table.lines[last].path), found.first);
         if (finding.empty()) continue;
-        write_audit_line(run.out, "hash: " + std::string(name) + ": " + finding);
+        write_finding(run, {0, {}, name}, finding);
         ++stale;
     }
     return stale;
