@@ -20,6 +20,7 @@ test_packages=(
     bash zsh ksh mksh fish               # the shells whose listings trakko reads
     groff-base man-db                    # rendering and finding the manual page
     dpkg-dev file                        # the package's libc version (dpkg-shlibdeps needs file)
+    jq python3                           # the README's jq example; strict parsing of --json
 )
 ci_packages=(
     clang libclang-rt-14-dev             # the clang++ build, libFuzzer and the sanitizer runtimes

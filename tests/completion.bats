@@ -46,7 +46,7 @@ complete_bash() {
 @test "bash: a dash completes exactly the options of --help" {
     run complete_bash trakko -
     expected=$(help_options)
-    [ "$(echo "$expected" | wc -l)" -eq 23 ]
+    [ "$(echo "$expected" | wc -l)" -eq 24 ]
     [ "$output" = "$expected" ] || { diff <(echo "$expected") <(echo "$output"); false; }
 }
 

@@ -32,6 +32,7 @@ Write the full path of COMMAND(s) to standard output.
   --shell=NAME     Answer by the rules of shell NAME: bash, zsh, ksh93, mksh, fish.
   --explain        Explain on stderr why each candidate was taken or passed over.
   --check-path     Check PATH for missing, duplicate and unsafe directories.
+  --json           Write one JSON record per COMMAND instead of text.
 
 Recommended use is to write the output of (alias; declare -f) to standard
 input, so that trakko can show aliases and shell functions. See trakko(1) for
