@@ -182,7 +182,7 @@ $shown_function
     expected=$(tk -- --help | grep -E '^  -' | sed -E 's/^  (-[^ ,]+(, -[^ ,]+)*),? .*/\1/' |
         sed -E 's/-\[([a-zA-Z]+)\]/-\1/' | tr -d ',' | tr ' ' '\n' |
         sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/; s/=NAME$//' | LC_ALL=C sort)
-    [ "$(echo "$expected" | wc -l)" -eq 23 ]
+    [ "$(echo "$expected" | wc -l)" -eq 24 ]
     offered=$(echo "$output" | sed '/^---$/,$d' | LC_ALL=C sort)
     [ "$offered" = "$expected" ] || { diff <(echo "$expected") <(echo "$offered"); false; }
     [ "$(echo "$output" | sed '1,/^---$/d')" = "lister${T}command" ]
