@@ -99,20 +99,8 @@ std::optional<BoundBuiltin> bound_builtin(const ShellFacts& facts, std::string_v
     return bound;
 }
 
-}  // namespace
-
-// A command word of an alias value gets a record of its own inside the alias's answer.
-static Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& request);
-
-Answer answer_name(RunContext& run, Definitions& defs, const AnswerRequest& request) {
-    if (run.records == nullptr || request.indent == 0) return answer_word(run, defs, request);
-    run.records->begin_run(request.name);
-    Answer answer = answer_word(run, defs, request);
-    run.records->end_run();
-    return answer;
-}
-
-static Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& request) {
+// The answers to one name, in the shell's order.
+Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& request) {
     Answer answer;
     if (run.records != nullptr && run.explanation != nullptr)
         run.records->current().explained = true;
@@ -143,6 +131,17 @@ static Answer answer_word(RunContext& run, Definitions& defs, const AnswerReques
     if (answer.lookup.failure) return answer;
     if (request.indent == 0 && !answer.found()) report_missing(name, run.path_list, answer.lookup);
     if (run.options.opt_read_hash && path_step) tell_remembered(run, name, answer.lookup);
+    return answer;
+}
+
+}  // namespace
+
+// A command word of an alias value gets a record of its own inside the alias's answer.
+Answer answer_name(RunContext& run, Definitions& defs, const AnswerRequest& request) {
+    if (run.records == nullptr || request.indent == 0) return answer_word(run, defs, request);
+    run.records->begin_run(request.name);
+    Answer answer = answer_word(run, defs, request);
+    run.records->end_run();
     return answer;
 }
 
