@@ -147,8 +147,7 @@ int driver_main(int argc, char** argv) {
     CommandList commands = make_command_list(argv + first_command, count);
     if (!read_early && reads_listing(run.options, true)) read_listing(run, defs, true);
     if (run.options.opt_read_alias)
-        for (std::string_view line : defs.AliasLines)
-            if (Failure failure = resolve_alias_line(run, defs, line, commands)) fatal(failure);
+        if (Failure failure = resolve_aliases(run, defs, commands)) fatal(failure);
     for (const char* command : commands.entries) {
         if (command == nullptr) continue;  // struck by the alias stage
         if (!handle_command(run, defs, command) && failures < max_failure_status) ++failures;
