@@ -287,7 +287,7 @@ class Reader {
     void follow(WordRequest request, bool alias_checked) {
         at_command_ = true;
         request_ = request;
-        alias_checked_ = alias_checked || fish();
+        alias_checked_ = alias_checked;
     }
 
     ShellName shell_;
