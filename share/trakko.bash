@@ -17,13 +17,51 @@
 # --show-tilde --show-dot        on a terminal, print ~/bin/x and ./x: shorter, and they say
 #                                how the shell found the command.
 #
-# The listing comes through process substitution rather than a pipe, so the status is the
-# binary's own (the number of COMMANDs not found, 255 for usage errors) even under pipefail,
-# and a run that reads nothing (--help, --version) never leaves the writer on a broken pipe.
+# Only what the names asked about need goes over: their aliases, functions and remembered
+# paths, and those of every word of their aliases' values, inner aliases followed; never the
+# whole start-up file (with bash-completion loaded, a megabyte of functions). The aliases and
+# the remembered paths are built in a variable, with no process started; only the definitions
+# of functions need declare -f's output, one command substitution for all of them. The listing
+# goes in as a here-string, so the status is the binary's own even under pipefail, and a run
+# that reads nothing (--help, --version) leaves no writer on a broken pipe.
 # "function trakko" rather than "trakko ()" keeps an alias named trakko from rewriting the
 # definition while this file is read.
 
+# __trakko_listing NAME...: sets __trakko_in to the listing that trakko needs for the NAMEs.
+function __trakko_listing {
+    local name value word aliases='' functions=() hashed=''
+    local -A seen=()
+    local -a todo=() words
+    for name; do [[ $name == -* ]] || todo+=("$name"); done
+    while ((${#todo[@]})); do
+        name=${todo[0]}
+        todo=("${todo[@]:1}")
+        [[ -n $name && -z ${seen[$name]+set} ]] || continue
+        seen[$name]=1
+        if [[ -n ${BASH_ALIASES[$name]+set} ]]; then
+            value=${BASH_ALIASES[$name]}
+            aliases+="alias $name='${value//\'/\'\\\'\'}'"$'\n'
+            # Every word may be a command: a few too many cost nothing.
+            IFS=$' \t\n;&|()<>{}' read -r -d '' -a words <<<"$value"
+            for word in "${words[@]}"; do todo+=("${word//[\\\'\"]/}"); done
+        fi
+        declare -F -- "$name" >/dev/null && functions+=("$name")
+        [[ -n ${BASH_CMDS[$name]+set} ]] &&
+            printf -v value 'builtin hash -p %q %q\n' "${BASH_CMDS[$name]}" "$name" && hashed+=$value
+    done
+    __trakko_in=$aliases
+    ((${#functions[@]})) && __trakko_in+=$(declare -f -- "${functions[@]}")$'\n'
+    __trakko_in+=$hashed
+}
+
 function trakko {
-    command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
-        "$@" < <(alias; declare -f; hash -l 2>/dev/null)
+    local __trakko_in
+    __trakko_listing "$@"
+    if [[ -n $__trakko_in ]]; then
+        command trakko --tty-only --shell=bash --read-alias --read-functions --read-hash \
+            --show-tilde --show-dot "$@" <<<"${__trakko_in%$'\n'}"
+    else
+        command trakko --tty-only --shell=bash --read-alias --read-functions --read-hash \
+            --show-tilde --show-dot "$@" </dev/null
+    fi
 }

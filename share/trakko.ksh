@@ -25,66 +25,99 @@
 # nothing (--help). "function trakko" keeps the variables local in ksh93 and an alias named
 # trakko from rewriting the definition while this file is read.
 
-function trakko {
-    typeset listing name text head line blank=$' \t' indent=''
-    listing=$(
-        alias
-        # ksh93 writes "f()" for the functions defined in the POSIX form.
-        typeset +f | while read -r name; do
-            name=${name%'()'}
-            [ -n "$name" ] || continue
-            text=$(typeset -f "$name")
-            # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
-            head=${text%%$'\n'*}
-            text=${text#"$head"}
-            head=${head#"${head%%[!$blank]*}"}
-            case $head in function[$blank]*) head=${head#function} ;; esac
-            head=${head#"${head%%[!$blank]*}"}
-            head=${head#"$name"}
-            head=${head#"${head%%[!$blank]*}"}
-            case $head in '('*')'*) head=${head#*')'} ;; esac
-            text=$head$text
-            text=${text#"${text%%[!$blank$'\n']*}"}
-            text=${text%"${text##*[!$blank$'\n']}"}
-            case $text in
-                '{'*'}')
-                    # The braces go, with the blanks and empty lines they leave behind.
-                    text=${text#'{'}
-                    text=${text%'}'}
-                    text=${text#"${text%%[!$blank]*}"}
-                    text=${text%"${text##*[!$blank]}"}
-                    case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
-                    text=${text%$'\n'}
-                    indent='' ;;
-                *) indent=$'\t' ;;
-            esac
-            print -r -- "$name () {"
-            while IFS= read -r line; do
-                line=$indent$line
-                [ "$line" = '}' ] && line='} '
-                print -r -- "$line"
-            done <<EOF_TRAKKO_BODY
+# __trakko_function NAME: NAME's definition as a "NAME () {" block closed by a line "}".
+function __trakko_function {
+    typeset name=$1 text head line blank=$' \t' indent=''
+    text=${ typeset -f "$name"; }
+        # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
+        head=${text%%$'\n'*}
+        text=${text#"$head"}
+        head=${head#"${head%%[!$blank]*}"}
+        case $head in function[$blank]*) head=${head#function} ;; esac
+        head=${head#"${head%%[!$blank]*}"}
+        head=${head#"$name"}
+        head=${head#"${head%%[!$blank]*}"}
+        case $head in '('*')'*) head=${head#*')'} ;; esac
+        text=$head$text
+        text=${text#"${text%%[!$blank$'\n']*}"}
+        text=${text%"${text##*[!$blank$'\n']}"}
+        case $text in
+            '{'*'}')
+                # The braces go, with the blanks and empty lines they leave behind.
+                text=${text#'{'}
+                text=${text%'}'}
+                text=${text#"${text%%[!$blank]*}"}
+                text=${text%"${text##*[!$blank]}"}
+                case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
+                text=${text%$'\n'}
+                indent='' ;;
+            *) indent=$'\t' ;;
+        esac
+        print -r -- "$name () {"
+        while IFS= read -r line; do
+            line=$indent$line
+            [ "$line" = '}' ] && line='} '
+            print -r -- "$line"
+        done <<EOF_TRAKKO_BODY
 $text
 EOF_TRAKKO_BODY
-            print -r -- '}'
-        done
-        alias -t | while IFS= read -r line; do
-            case $line in *=*) ;; *) continue ;; esac
-            case ${KSH_VERSION-} in
-                *MIRBSD*) print -r -- "hash -- $line" ;;
-                *)
-                    name=${line%%=*}
-                    print -r -- "hash -- '${name//\'/\'\\\'\'}'=${line#*=}" ;;
-            esac
-        done
-    )
+        print -r -- '}'
+}
+
+# __trakko_listing NAME...: the listing that trakko needs for the NAMEs: their aliases,
+# functions and tracked aliases, and those of every word of their aliases' values, inner
+# aliases followed. ${ ...; } runs in this shell: no process is started.
+function __trakko_listing {
+    typeset name line value word seen=$'\n' todo='' functions='' glob=$-
+    typeset IFS=$' \t\n;&|()<>{}'
+    set -f
+    for name in "$@"; do
+        todo+=$name$'\n'
+    done
+    while [ -n "$todo" ]; do
+        name=${todo%%$'\n'*}
+        todo=${todo#*$'\n'}
+        case $seen in *$'\n'"$name"$'\n'*) continue ;; esac
+        case $name in '' | -*) continue ;; esac
+        seen+=$name$'\n'
+        # ksh93's alias lists nothing after "--"; names that begin with "-" were left out.
+        if line=${ alias "$name" 2>/dev/null; }; then
+            print -r -- "$line"
+            value=${line#*=}
+            # Every word may be a command: a few too many cost nothing.
+            for word in ${value//[\\\'\"]/}; do todo+=$word$'\n'; done
+        fi
+        [ -n "${ typeset -f "$name" 2>/dev/null; }" ] && functions+=$name$'\n'
+    done
+    case $glob in *f*) ;; *) set +f ;; esac
+    while [ -n "$functions" ]; do
+        __trakko_function "${functions%%$'\n'*}"
+        functions=${functions#*$'\n'}
+    done
+    while IFS= read -r line; do
+        case $line in *=*) ;; *) continue ;; esac
+        name=${line%%=*}
+        case $seen in *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
+        case ${KSH_VERSION-} in
+            *MIRBSD*) print -r -- "hash -- $line" ;;
+            *) print -r -- "hash -- '${name//\'/\'\\\'\'}'=${line#*=}" ;;
+        esac
+    done <<EOF_TRAKKO_TRACKED
+${ alias -t; }
+EOF_TRAKKO_TRACKED
+}
+
+function trakko {
+    typeset listing shell=ksh93
+    case ${KSH_VERSION-} in *MIRBSD*) shell=mksh ;; esac
+    listing=${ __trakko_listing "$@"; }
     if [ -n "$listing" ]; then
-        command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
-            "$@" <<EOF_TRAKKO
+        command trakko --tty-only --shell=$shell --read-alias --read-functions \
+            --read-hash --show-tilde --show-dot "$@" <<EOF_TRAKKO
 $listing
 EOF_TRAKKO
     else
-        command trakko --tty-only --read-alias --read-functions --read-hash --show-tilde --show-dot \
-            "$@" </dev/null
+        command trakko --tty-only --shell=$shell --read-alias --read-functions \
+            --read-hash --show-tilde --show-dot "$@" </dev/null
     fi
 }
