@@ -36,7 +36,8 @@ function __trakko_listing {
     while ((${#todo[@]})); do
         name=${todo[0]}
         todo=("${todo[@]:1}")
-        [[ -n $name && -z ${seen[$name]+set} ]] || continue
+        # A word with a "=" names no alias or function: it is an assignment.
+        [[ -n $name && $name != *=* && -z ${seen[$name]+set} ]] || continue
         seen[$name]=1
         if [[ -n ${BASH_ALIASES[$name]+set} ]]; then
             value=${BASH_ALIASES[$name]}
