@@ -32,7 +32,12 @@ function __trakko_listing {
     local name value word aliases='' functions=() hashed=''
     local -A seen=()
     local -a todo=() words
-    for name; do [[ $name == -* ]] || todo+=("$name"); done
+    local every=''
+    for name; do
+        case $name in --c*) every=1 ;; -*) ;; *) todo+=("$name") ;; esac
+    done
+    # --check-path audits every remembered path, and so does a run without a name.
+    if [[ -n $every || ${#todo[@]} == 0 ]]; then todo+=("${!BASH_CMDS[@]}"); fi
     while ((${#todo[@]})); do
         name=${todo[0]}
         todo=("${todo[@]:1}")

@@ -68,12 +68,15 @@ EOF_TRAKKO_BODY
 # functions and tracked aliases, and those of every word of their aliases' values, inner
 # aliases followed. ${ ...; } runs in this shell: no process is started.
 function __trakko_listing {
-    typeset name line value word seen=$'\n' todo='' functions='' glob=$-
+    typeset name line value word seen=$'\n' todo='' functions='' glob=$- every='' named=''
     typeset IFS=$' \t\n;&|()<>{}'
     set -f
     for name in "$@"; do
+        case $name in --c*) every=1 ;; -*) ;; *) named=1 ;; esac
         todo+=$name$'\n'
     done
+    # --check-path audits every remembered path, and so does a run without a name.
+    [ -n "$named" ] || every=1
     while [ -n "$todo" ]; do
         name=${todo%%$'\n'*}
         todo=${todo#*$'\n'}
@@ -97,7 +100,7 @@ function __trakko_listing {
     while IFS= read -r line; do
         case $line in *=*) ;; *) continue ;; esac
         name=${line%%=*}
-        case $seen in *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
+        case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
         case ${KSH_VERSION-} in
             *MIRBSD*) print -r -- "hash -- $line" ;;
             *) print -r -- "hash -- '${name//\'/\'\\\'\'}'=${line#*=}" ;;
