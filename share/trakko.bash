@@ -44,7 +44,8 @@ function __trakko_listing {
         # A word with a "=" names no alias or function: it is an assignment.
         [[ -n $name && $name != *=* && -z ${seen[$name]+set} ]] || continue
         seen[$name]=1
-        if [[ -n ${BASH_ALIASES[$name]+set} ]]; then
+        # BASH_ALIASES is built afresh from every alias at each use: only for an alias.
+        if alias -- "$name" >/dev/null 2>&1; then
             value=${BASH_ALIASES[$name]}
             aliases+="alias $name='${value//\'/\'\\\'\'}'"$'\n'
             # Every word may be a command: a few too many cost nothing.
