@@ -41,8 +41,8 @@ documented_options() {
 
 @test "the page has the sections a reader looks for, in the usual order" {
     run bash -c "groff -man -Tascii -P-cbou '$MAN_PAGE' | grep -E '^[A-Z][A-Z ]+\$'"
-    [ "$output" = "$(printf '%s\n' NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' DIAGNOSTICS ENVIRONMENT \
-        SECURITY FILES EXAMPLES 'SEE ALSO' BUGS)" ]
+    [ "$output" = "$(printf '%s\n' NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' ENVIRONMENT FILES \
+        EXAMPLES DIAGNOSTICS SECURITY BUGS 'SEE ALSO')" ]
 }
 
 # The options that the first column of the README's table under "## Options" names.

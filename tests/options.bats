@@ -132,6 +132,10 @@ EOT
     [ "$status" -eq 0 ]
     [ "$output" = "$SANDBOX/d1/x" ]
     [ "$stderr" = "" ]
+    # Its argument joined or apart, whatever it looks like.
+    run --separate-stderr tk PATH="$SANDBOX/d1" -- x --shell fish --shel=zsh --she --she=x
+    [ "$status" -eq 255 ]
+    [ "$stderr" = "$PROG: unknown shell '--she=x'; use bash, zsh, ksh93, mksh or fish" ]
     run --separate-stderr tk PATH="$SANDBOX/d1" -- --sh x
     [[ "$stderr" == *"ambiguous"* ]]
 }

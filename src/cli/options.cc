@@ -61,8 +61,26 @@ namespace {
 struct ParseState {
     OptionSet options;
     bool tty_cutoff = false;
-    int status = 0;  // the status of a run that ends while its options are read
+    int status = 0;         // the status of a run that ends while its options are read
+    char** argv = nullptr;  // as getopt_long leaves it, for the argument of --shell
 };
+
+// The argument of the --shell that getopt_long has just returned, read from argv: naming
+// optarg would make the loader bind one more libc symbol (a copy relocation) on every run,
+// options or not, half a percent of a plain lookup. getopt_long has just stepped over it: it
+// is the text after '=' of argv[optind - 1], or the whole of that word when the option stood
+// apart in argv[optind - 2] (a word of "--she" or more of "--shell", with no '=').
+const char* shell_argument(char** argv) {
+    const char* last = argv[optind - 1];
+    if (optind >= 2) {
+        const char* before = argv[optind - 2];
+        size_t length = strlen(before);
+        if (length >= 5 && strchr(before, '=') == nullptr &&
+            strncmp(before, "--shell", length) == 0)
+            return last;
+    }
+    return strchr(last, '=') + 1;
+}
 
 // The shell that --shell names; unset for a name it does not know.
 ShellName shell_named(const char* name) {
@@ -145,10 +163,10 @@ bool act_on(int code, ParseState& state) {
         // Not a display option: --tty-only leaves it alone. A name it does not know ends the
         // run before anything is read or printed.
         case CODE_SHELL:
-            options.shell = shell_named(optarg);
+            options.shell = shell_named(shell_argument(state.argv));
             if (options.shell == ShellName::unset) {
                 fprintf(stderr, "%s: unknown shell '%s'; use bash, zsh, ksh93, mksh or fish\n",
-                        program_name, optarg);
+                        program_name, shell_argument(state.argv));
                 state.status = 255;
                 return false;
             }
@@ -174,6 +192,7 @@ CommandLine parse_command_line(int argc, char** argv) {
     // it. The first name is then argv[1], as getopt_long would leave optind.
     if (names_only(argc, argv)) return line;
     ParseState state;
+    state.argv = argv;
     int c;
     while ((c = getopt_long(argc, argv, "aivV", long_options, nullptr)) != -1) {
         if (!act_on(c, state)) {
