@@ -24,9 +24,8 @@ std::string shown(const std::vector<AliasCommand>& commands) {
 }
 
 const std::map<std::string, std::string, std::less<>> inner_aliases = {
-    {"inner", "innercmd --flag"}, {"ll", "ls -l"},       {"s", "sudo "},
-    {"c", "command "},            {"loop", "loop again"}, {"semi", "a; b"},
-    {"me", "x"}};
+    {"inner", "innercmd --flag"}, {"ll", "ls -l"},  {"s", "sudo "}, {"c", "command "},
+    {"loop", "loop again"},       {"semi", "a; b"}, {"me", "x"}};
 
 std::string commands_of(ShellName shell, std::string_view value) {
     AliasValueOf value_of = [](std::string_view name) -> std::optional<std::string> {
