@@ -59,16 +59,12 @@ function __trakko_listing {
     __trakko_in=$aliases
     ((${#functions[@]})) && __trakko_in+=$(declare -f -- "${functions[@]}")$'\n'
     __trakko_in+=$hashed
+    __trakko_in=${__trakko_in%$'\n'} # the here-string ends it
 }
 
 function trakko {
     local __trakko_in
     __trakko_listing "$@"
-    if [[ -n $__trakko_in ]]; then
-        command trakko --tty-only --shell=bash --read-alias --read-functions --read-hash \
-            --show-tilde --show-dot "$@" <<<"${__trakko_in%$'\n'}"
-    else
-        command trakko --tty-only --shell=bash --read-alias --read-functions --read-hash \
-            --show-tilde --show-dot "$@" </dev/null
-    fi
+    command trakko --tty-only --shell=bash --read-alias --read-functions --read-hash --show-tilde \
+        --show-dot "$@" <<<"$__trakko_in"
 }

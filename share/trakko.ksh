@@ -20,6 +20,11 @@
 # gets it single-quoted. It is done with the shell's own expansions, so that it works whatever
 # PATH holds.
 #
+# Only what the names asked about need is listed and converted: their aliases, functions and
+# tracked aliases, and those of every word of their aliases' values (all tracked aliases for
+# --check-path). Converting every function of the start-up file, a process each in mksh, made
+# one answer cost seconds; ${ ...; } runs its commands in this shell, without a process.
+#
 # The listing goes in as a here-document rather than through a pipe: mksh has no process
 # substitution, and this way the status is the binary's own even under pipefail when it reads
 # nothing (--help). "function trakko" keeps the variables local in ksh93 and an alias named
@@ -29,39 +34,39 @@
 function __trakko_function {
     typeset name=$1 text head line blank=$' \t' indent=''
     text=${ typeset -f "$name"; }
-        # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
-        head=${text%%$'\n'*}
-        text=${text#"$head"}
-        head=${head#"${head%%[!$blank]*}"}
-        case $head in function[$blank]*) head=${head#function} ;; esac
-        head=${head#"${head%%[!$blank]*}"}
-        head=${head#"$name"}
-        head=${head#"${head%%[!$blank]*}"}
-        case $head in '('*')'*) head=${head#*')'} ;; esac
-        text=$head$text
-        text=${text#"${text%%[!$blank$'\n']*}"}
-        text=${text%"${text##*[!$blank$'\n']}"}
-        case $text in
-            '{'*'}')
-                # The braces go, with the blanks and empty lines they leave behind.
-                text=${text#'{'}
-                text=${text%'}'}
-                text=${text#"${text%%[!$blank]*}"}
-                text=${text%"${text##*[!$blank]}"}
-                case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
-                text=${text%$'\n'}
-                indent='' ;;
-            *) indent=$'\t' ;;
-        esac
-        print -r -- "$name () {"
-        while IFS= read -r line; do
-            line=$indent$line
-            [ "$line" = '}' ] && line='} '
-            print -r -- "$line"
-        done <<EOF_TRAKKO_BODY
+    # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
+    head=${text%%$'\n'*}
+    text=${text#"$head"}
+    head=${head#"${head%%[!$blank]*}"}
+    case $head in function[$blank]*) head=${head#function} ;; esac
+    head=${head#"${head%%[!$blank]*}"}
+    head=${head#"$name"}
+    head=${head#"${head%%[!$blank]*}"}
+    case $head in '('*')'*) head=${head#*')'} ;; esac
+    text=$head$text
+    text=${text#"${text%%[!$blank$'\n']*}"}
+    text=${text%"${text##*[!$blank$'\n']}"}
+    case $text in
+        '{'*'}')
+            # The braces go, with the blanks and empty lines they leave behind.
+            text=${text#'{'}
+            text=${text%'}'}
+            text=${text#"${text%%[!$blank]*}"}
+            text=${text%"${text##*[!$blank]}"}
+            case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
+            text=${text%$'\n'}
+            indent='' ;;
+        *) indent=$'\t' ;;
+    esac
+    print -r -- "$name () {"
+    while IFS= read -r line; do
+        line=$indent$line
+        [ "$line" = '}' ] && line='} '
+        print -r -- "$line"
+    done <<EOF_TRAKKO_BODY
 $text
 EOF_TRAKKO_BODY
-        print -r -- '}'
+    print -r -- '}'
 }
 
 # __trakko_listing NAME...: the listing that trakko needs for the NAMEs: their aliases,

@@ -48,16 +48,12 @@ function __trakko_listing {
         (( ${+commands[$name]} )) && hashed+="hash -- ${(q+)name}=${(q+)commands[$name]}"$'\n'
     done
     __trakko_in=$listed_aliases$listed_functions$hashed
+    __trakko_in=${__trakko_in%$'\n'} # the here-string ends it
 }
 
 function trakko {
     local __trakko_in
     __trakko_listing "$@"
-    if [[ -n $__trakko_in ]]; then
-        command trakko --tty-only --shell=zsh --read-alias --read-functions --read-hash \
-            --show-tilde --show-dot "$@" <<<"${__trakko_in%$'\n'}"
-    else
-        command trakko --tty-only --shell=zsh --read-alias --read-functions --read-hash \
-            --show-tilde --show-dot "$@" </dev/null
-    fi
+    command trakko --tty-only --shell=zsh --read-alias --read-functions --read-hash --show-tilde \
+        --show-dot "$@" <<<"$__trakko_in"
 }
