@@ -69,12 +69,13 @@ EOF_TRAKKO_BODY
     print -r -- '}'
 }
 
-# __trakko_listing NAME...: the listing that trakko needs for the NAMEs: their aliases,
-# functions and tracked aliases, and those of every word of their aliases' values, inner
-# aliases followed. ${ ...; } runs in this shell: no process is started.
+# __trakko_listing NAME...: sets __trakko_in to the listing that trakko needs for the NAMEs:
+# their aliases, functions and tracked aliases, and those of every word of their aliases'
+# values, inner aliases followed. The output of a builtin is taken only where there is one to
+# take (mksh's ${ ...; } goes through a temporary file), and no process is started.
 function __trakko_listing {
     typeset name line value word seen=$'\n' todo='' functions='' glob=$- every='' named=''
-    typeset IFS=$' \t\n;&|()<>{}'
+    typeset listed='' IFS=$' \t\n;&|()<>{}'
     set -f
     for name in "$@"; do
         case $name in --c*) every=1 ;; -*) ;; *) named=1 ;; esac
@@ -89,40 +90,44 @@ function __trakko_listing {
         case $name in '' | -*) continue ;; esac
         seen+=$name$'\n'
         # ksh93's alias lists nothing after "--"; names that begin with "-" were left out.
-        if line=${ alias "$name" 2>/dev/null; }; then
-            print -r -- "$line"
+        if alias "$name" >/dev/null 2>&1; then
+            line=${ alias "$name"; }
+            listed+=$line$'\n'
             value=${line#*=}
             # Every word may be a command: a few too many cost nothing.
             for word in ${value//[\\\'\"]/}; do todo+=$word$'\n'; done
         fi
-        [ -n "${ typeset -f "$name" 2>/dev/null; }" ] && functions+=$name$'\n'
+        typeset -f "$name" >/dev/null 2>&1 && functions+=$name$'\n'
     done
     case $glob in *f*) ;; *) set +f ;; esac
     while [ -n "$functions" ]; do
-        __trakko_function "${functions%%$'\n'*}"
+        listed+=${ __trakko_function "${functions%%$'\n'*}"; }$'\n'
         functions=${functions#*$'\n'}
     done
-    while IFS= read -r line; do
+    value=${ alias -t; }
+    while [ -n "$value" ]; do
+        line=${value%%$'\n'*}
+        case $value in *$'\n'*) value=${value#*$'\n'} ;; *) value='' ;; esac
         case $line in *=*) ;; *) continue ;; esac
         name=${line%%=*}
         case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
         case ${KSH_VERSION-} in
-            *MIRBSD*) print -r -- "hash -- $line" ;;
-            *) print -r -- "hash -- '${name//\'/\'\\\'\'}'=${line#*=}" ;;
+            *MIRBSD*) listed+="hash -- $line"$'\n' ;;
+            *) listed+="hash -- '${name//\'/\'\\\'\'}'=${line#*=}"$'\n' ;;
         esac
-    done <<EOF_TRAKKO_TRACKED
-${ alias -t; }
-EOF_TRAKKO_TRACKED
+    done
+    __trakko_in=${listed%$'\n'}
 }
 
+# __trakko_in is global: ksh93 scopes the variables of a "function" to it alone.
 function trakko {
-    typeset listing shell=ksh93
+    typeset shell=ksh93
     case ${KSH_VERSION-} in *MIRBSD*) shell=mksh ;; esac
-    listing=${ __trakko_listing "$@"; }
-    if [ -n "$listing" ]; then
+    __trakko_listing "$@"
+    if [ -n "$__trakko_in" ]; then
         command trakko --tty-only --shell=$shell --read-alias --read-functions \
             --read-hash --show-tilde --show-dot "$@" <<EOF_TRAKKO
-$listing
+$__trakko_in
 EOF_TRAKKO
     else
         command trakko --tty-only --shell=$shell --read-alias --read-functions \

@@ -88,6 +88,9 @@ ROWS=(
             while IFS= read -r line; do
                 [[ $head = 1 && $line != "$T"* ]] && continue
                 head=0
+                # A precommand modifier is the shell's own: a builtin or keyword line, no file.
+                [[ $line =~ ^$T(time|command|exec|noglob|nocorrect):\ shell\ (builtin|keyword)$ ]] &&
+                    continue
                 [[ $line == "$T$SANDBOX/tools/"* ]] ||
                     { printf '%s: %s: unexpected %s\n' $shell "$row" "$line"; false; }
                 [[ $defs == *' | '* ]] || named+=${line##*/}$'\n'
