@@ -81,17 +81,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
-# The C++ runtime is linked in; dpkg-shlibdeps works out the libc version the binary needs, and
-# CPack runs it only with file(1) at hand (it stops with an error otherwise: dpkg-dev, pulled in
-# by build-essential, does not bring file). Without either, any libc6 is claimed rather than
-# none; such a package is for local use only, and lintian in CI checks one built with both.
-find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
-find_program(TRAKKO_FILE_PROGRAM file)
-if(DPKG_SHLIBDEPS AND TRAKKO_FILE_PROGRAM)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS libc6)
-endif()
+# The C++ runtime is linked in; the libc dependency is worked out when the package is made.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageDepends.cmake)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 
 include(CPack)

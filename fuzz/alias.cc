@@ -29,7 +29,7 @@
 #include "cli/cli.h"
 #include "defs/defs.h"
 #include "identity/identity.h"
-#include "search/search.h"
+#include "search/run_context.h"
 #include "shell/alias_resolution.h"
 #include "util/util.h"
 

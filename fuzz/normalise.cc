@@ -7,6 +7,8 @@
 // directory is made into a prefix the way the working directory is made into one: absolute, ending
 // in '/', at most 1023 bytes.
 
+#include "search/normalise.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,7 +17,6 @@
 #include <string_view>
 
 #include "check.h"
-#include "search/search.h"
 
 static constexpr size_t buffer_size = 1024;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "check.h"
-#include "search/search.h"
+#include "search/path_list.h"
 
 // The entries the colon rule must produce, worked out from the runs of colons rather than from
 // a cursor: every non-empty element once, in order, and for a run of k colons k/2 "." entries

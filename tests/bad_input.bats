@@ -81,8 +81,7 @@ repeat() {
 }
 
 @test "a 5,000-byte HOME with --show-tilde and --skip-tilde" {
-    command -v setpriv >/dev/null || skip "setpriv not installed"
-    chmod 755 "$SANDBOX"
+    runnable_by_others
     local home="$SANDBOX"
     home+=$(repeat /. $(( (5000 - ${#SANDBOX}) / 2 )))
     home+=$(repeat / $(( 5000 - ${#home} )))
@@ -161,8 +160,7 @@ deep_dir() {
 }
 
 @test "unreadable and unsearchable directories, as a user without rights to them" {
-    command -v setpriv >/dev/null || skip "setpriv not installed"
-    chmod 755 "$SANDBOX"
+    runnable_by_others
     make_exe none/x noread/x nosearch/x locked/inner/x
     chmod 000 none
     chmod 311 noread   # searchable, not readable: the file can still be examined

@@ -39,16 +39,19 @@ audits() {
     ln -s "$S/ok" grp/link
     mkdir world/real && ln -s "$S/world/real" abs
     ln -s loop loop
+    # Others may write into it but not search it: they cannot add a name.
+    mkdir wonly && chmod 772 wonly
     # Names that another user may choose: a newline and a backslash, an escape sequence.
     mkdir -p "$S/world/"$'x\n2: /usr/bin: duplicate of entry 1\\' $'red\e[31m'
     chmod 777 "$S/world/"$'x\n2: /usr/bin: duplicate of entry 1\\' $'red\e[31m'
     ln -s "$S/world/"$'x\n2: /usr/bin: duplicate of entry 1\\' forged
     local path=":$S/ok::rel:~/bin:~nosuch:$S/file:$S/world/missing/deeper:$S/ok:$S/world"
     path+=":$S/sticky:$S/sticky/sub:$S/open/sub:$S/grp:$S/svc:$S/nameless:$S/grp/link:$S/ok/:$S/abs"
-    path+=":$S/loop:$S/forged:$S/red"$'\e[31m:'"$S/ok"$'\n'"2:"
+    path+=":$S/loop:$S/forged:$S/red"$'\e[31m:'"$S/ok"$'\n'"2::$S/sticky/tools:$S/wonly/none"
     audits "${NSS[@]}" PATH="$path" HOME="$S/ok" -- --check-path 4<<EOT
 1: (empty): empty: stands for the working directory
 3: (empty): empty: stands for the working directory
+3: (empty): duplicate of entry 1
 4: rel: relative: resolved against the working directory
 4: rel: missing
 5: ~/bin: tilde: expanded by trakko and bash only; other shells and execvp(3) take it literally
@@ -75,8 +78,13 @@ audits() {
 22: $S/red\\x1b[31m: writable by others: $S/red\\x1b[31m (drwxrwxrwx root root)
 23: $S/ok\\x0a2: missing
 24: (empty): empty: stands for the working directory
+24: (empty): duplicate of entry 1
+25: $S/sticky/tools: missing
+25: $S/sticky/tools: writable by others: $S/sticky (drwxrwxrwt root root)
+26: $S/wonly/none: missing
+26: $S/wonly/none: writable by group: $S/wonly (drwxrwx-w- root root)
 EOT
-    [ "$status" -eq 21 ]
+    [ "$status" -eq 23 ]
     [ "$stderr" = "" ]
 }
 
@@ -104,6 +112,11 @@ $name: no x in ($S/locked:$S/svc)" ]
     [ "$output" = "1: $S/locked/sub: not searchable: $S/locked (drwx------ root root)
 2: locked/sub: relative: resolved against the working directory
 2: locked/sub: not searchable: $S/locked (drwx------ root root)" ]
+    # Through a link, both name the directory that refuses as the kernel walks to it.
+    ln -s locked lnk
+    run --separate-stderr as_user 65534 PATH="$S/lnk/sub" -- --check-path --explain x
+    [ "$output" = "1: $S/lnk/sub: not searchable: $S/locked (drwx------ root root)" ]
+    [ "${stderr%%$'\n'*}" = "$name: x: $S/lnk/sub/x: Permission denied: cannot search $S/locked (drwx------ root root)" ]
     cd "$S/locked"
     run --separate-stderr as_user 65534 PATH=sub:. -- --check-path
     [ "$output" = "1: sub: relative: resolved against the working directory
@@ -136,18 +149,22 @@ $name: no x in ($S/locked:$S/mine)" ]
     write_passwd "$(id -un):x:$(id -u):$(id -g)::/:/bin/sh" "svc:x:60001:60001::/:/bin/sh"
     printf '%s:x:%s:\nstaff:x:60050:\n' "$(id -gn)" "$(id -g)" >>"$S/group"
     mkdir users groups masked defaulted all
-    setfacl -m u:60001:rwx,u:60002:rwx,u:0:rwx,g::r-x users 2>/dev/null ||
-        skip "no POSIX ACLs on the file system of $S"
+    command -v setfacl >/dev/null || skip "setfacl not installed (the acl package)"
+    local refused
+    refused=$(setfacl -m u:60001:rwx,u:60002:rwx,u:0:rwx,g::r-x users 2>&1) ||
+        skip "setfacl refused on the file system of $S: $refused"
     ! grep -qsE '^TRAKKO_HAVE_XATTR:[A-Z]+=(0|)$' "${TRAKKO_BUILD_DIR-}/CMakeCache.txt" ||
         skip "built without extended attributes: this build cannot read ACLs"
     setfacl -m g:60050:rwx,g::rwx groups
     setfacl -m u:60001:rwx,g::rwx,m::r-x masked
     chmod 777 defaulted all && setfacl -d -m u:60001:rwx defaulted
     setfacl -m g:60050:rwx,u:60001:rwx all
+    # Write without search adds no name: none of these is writable by anyone.
+    mkdir nosearch && setfacl -m u:60001:rw-,g:60050:rw-,g::rw- nosearch
     mkdir users/sub
     local me path
     me="$(id -un) $(id -gn)"
-    path="$S/users:$S/groups:$S/masked:$S/defaulted:$S/all:$S/users/sub"
+    path="$S/users:$S/groups:$S/masked:$S/defaulted:$S/all:$S/users/sub:$S/nosearch"
     audits "${NSS[@]}" PATH="$path" -- --check-path 4<<EOT
 1: $S/users: writable by user svc (ACL): $S/users (drwxrwxr-x+ $me)
 1: $S/users: writable by user 60002 (ACL): $S/users (drwxrwxr-x+ $me)
@@ -201,15 +218,29 @@ EOT
     [ "$output" = "" ]
 
     sysctl -qw fs.protected_symlinks=1 2>/dev/null || skip "fs.protected_symlinks cannot be set here"
-    # It refuses a link that ends the way, and follows one with a name below it.
+    # It refuses only a link that ends a path; every lookup in an entry puts a name below it.
     mkdir ok/sub
     audits "${NSS[@]}" PATH="$S/sticky/bin:$S/svc/to:$S/sticky/bin/sub" -- --check-path 4<<EOT
-1: $S/sticky/bin: not searchable: $S/sticky/bin (lrwxrwxrwx svc svc)
+1: $S/sticky/bin: owned by another user: $S/sticky/bin (lrwxrwxrwx svc svc)
 2: $S/svc/to: owned by another user: $S/svc (drwxr-xr-x svc svc)
 2: $S/svc/to: owned by another user: $S/svc/to (lrwxrwxrwx svc svc)
+2: $S/svc/to: note: the same directory as entry 1
 3: $S/sticky/bin/sub: owned by another user: $S/sticky/bin (lrwxrwxrwx svc svc)
 EOT
     [ "$status" -eq 3 ]
+    # The oracle: the shell runs the command through the link, and so says --explain.
+    run --separate-stderr tk PATH="$S/sticky/bin" -- --explain x
+    [ "$status" -eq 0 ] && [ "$output" = "$S/sticky/bin/x" ]
+    [ "$stderr" = "$PROG: x: $S/sticky/bin/x: match" ]
+    run env -i PATH="$S/sticky/bin" "$(command -v bash)" -c x
+    [ "$status" -eq 0 ]
+    # A link that ends the path, as a candidate does, is another matter: the kernel refuses it.
+    # shellcheck disable=SC2016 # the inner shell expands it
+    setpriv --reuid=60001 --regid=60001 --clear-groups sh -c 'ln -s "$1/ok/x" "$1/sticky/tool"' _ "$S"
+    run --separate-stderr tk "${NSS[@]}" PATH="$S/sticky" -- --explain tool
+    [ "$status" -eq 1 ]
+    [ "${stderr%%$'\n'*}" = "$PROG: tool: $S/sticky/tool: Permission denied: the kernel will not follow another user's link in a sticky world-writable directory (fs.protected_symlinks) (lrwxrwxrwx svc svc)" ]
+    run -127 env -i PATH="$S/sticky" "$(command -v bash)" -c tool
 }
 
 @test "the working directory is judged as itself: an empty HOME, a name too long to write" {

@@ -8,6 +8,25 @@ TRAKKO=${TRAKKO:?run the command-line tests through ctest, which sets TRAKKO}
 # through a wrapper (the valgrind pass sets it to the real binary).
 PROG=${TRAKKO_PROG:-$TRAKKO}
 
+# runnable_by_others: for a test that runs the binary as uid 65534. The build tree may lie where
+# that user cannot go (a clone in root's home, mode 0700), so TRAKKO (and PROG, that messages
+# carry) become a copy in the sandbox, opened to others; a wrapper (TRAKKO_PROG set) is kept,
+# and must itself be reachable. Skips, naming the cause, when nothing can make it runnable.
+runnable_by_others() {
+    command -v setpriv >/dev/null || skip "setpriv not installed (util-linux)"
+    [ "$(id -u)" = 0 ] || skip "running the binary as another user needs root"
+    chmod 755 "$SANDBOX"
+    if [ -z "${TRAKKO_PROG-}" ]; then
+        cp "$TRAKKO" "$SANDBOX/trakko"
+        TRAKKO=$SANDBOX/trakko PROG=$SANDBOX/trakko
+    fi
+    local file
+    for file in "$TRAKKO" ${TRAKKO_PROG:+"$TRAKKO_PROG"}; do
+        setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$file" ||
+            skip "uid 65534 cannot run $file: a directory on its way is closed to others"
+    done
+}
+
 # A fresh scratch directory per test, left as the working directory.
 setup_sandbox() {
     SANDBOX=$(mktemp -d "${BATS_TMPDIR:-/tmp}/trakko.XXXXXX")

@@ -164,8 +164,7 @@ dir_for_length() {
 }
 
 @test "the dot, tilde and plain forms for each kind of entry" {
-    command -v setpriv >/dev/null || skip "setpriv not installed"
-    chmod 755 "$SANDBOX"
+    runnable_by_others
     cd "$SANDBOX"
     check() {  # check ENTRY EXPECTED OPTION...
         local entry=$1 expected=$2
@@ -185,8 +184,7 @@ dir_for_length() {
 }
 
 @test "the tilde form only covers whole directory names under HOME" {
-    command -v setpriv >/dev/null || skip "setpriv not installed"
-    chmod 755 "$SANDBOX"
+    runnable_by_others
     make_exe user/x
     run --separate-stderr as_nobody env -i PATH="$SANDBOX/user:$SANDBOX/u/bin" HOME="$SANDBOX/u" \
         "$TRAKKO" --show-tilde x

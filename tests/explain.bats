@@ -71,6 +71,13 @@ x: ./x: match, through a relative entry: depends on the working directory
 x: $S/b/x: also here, not printed: shadowed by the match
 x: rel/x: no such directory
 EOT
+    # Relative without a leading dot is relative all the same.
+    cd "$S"
+    explains PATH="a:$S/b" -- --explain x 4<<EOT
+x: a/x: match, through a relative entry: depends on the working directory
+x: $S/b/x: also here, not printed: shadowed by the match
+EOT
+    cd a
     explains PATH=":.:$S/b:~/bin:rel" HOME="$S/home" -- --explain --skip-dot x 4<<EOT
 x: .: skipped: relative entry (--skip-dot)
 x: .: skipped: relative entry (--skip-dot)
@@ -124,6 +131,66 @@ no y in ($S/noexec)
 EOT
 }
 
+@test "a match the kernel will not start, a dangling chain's missing end, the ACL entry that refuses" {
+    mkdir -p s lib
+    printf '#!/nonexistent/sh\n' >s/missing
+    printf '#!/bin/sh\r\nexit 0\r\n' >s/crlf
+    printf '#!%s/s/plain -x\n' "$S" >s/viaplain && printf 'exit 0\n' >s/plain
+    printf '#!  /bin/sh -e\nexit 0\n' >s/fine
+    chmod 755 s/missing s/crlf s/viaplain s/fine && chmod 644 s/plain
+    ln -s ../lib/b2 s/dang2 && ln -s nothere lib/b2
+    local n
+    for n in missing crlf viaplain fine; do
+        run --separate-stderr tk PATH="$S/s" -- "$n"
+        [ "$status" -eq 0 ] && [ "$output" = "$S/s/$n" ]
+    done
+    explains PATH="$S/s" -- --explain missing crlf viaplain fine dang2 4<<EOT
+missing: $S/s/missing: match, but the kernel will not start it: its interpreter /nonexistent/sh does not exist
+crlf: $S/s/crlf: match, but the kernel will not start it: its interpreter /bin/sh\x0d does not exist (the #! line ends in a carriage return)
+viaplain: $S/s/viaplain: match, but the kernel will not start it: its interpreter $S/s/plain is not executable (-rw-r--r-- $(id -un) $(id -gn))
+fine: $S/s/fine: match
+dang2: $S/s/dang2: dangling symbolic link to ../lib/b2 -> nothere
+no dang2 in ($S/s)
+EOT
+    [ "$output" = "$(printf '%s\n' "$S/s/missing" "$S/s/crlf" "$S/s/viaplain" "$S/s/fine")" ]
+    # The oracle: the shell cannot run the first three, and runs the fourth.
+    run -127 env -i PATH="$S/s" "$(command -v bash)" -c missing
+    run -127 env -i PATH="$S/s" "$(command -v bash)" -c crlf
+    run -126 env -i PATH="$S/s" "$(command -v bash)" -c viaplain
+    run env -i PATH="$S/s" "$(command -v bash)" -c fine
+    [ "$status" -eq 0 ]
+
+    [ "$(id -u)" = 0 ] || skip "mounting and running as another user need root"
+    mkdir nx
+    mount -t tmpfs -o noexec,mode=755 tmpfs nx || skip "cannot mount a tmpfs here"
+    NOEXEC_MOUNT=$S/nx
+    printf '#!/bin/sh\n' >nx/sh && chmod 755 nx/sh
+    printf '#!%s/nx/sh\n' "$S" >s/onnoexec && chmod 755 s/onnoexec
+    explains PATH="$S/s" -- --explain onnoexec 4<<EOT
+onnoexec: $S/s/onnoexec: match, but the kernel will not start it: its interpreter $S/nx/sh lies on a file system mounted noexec
+EOT
+    run -126 env -i PATH="$S/s" "$(command -v bash)" -c onnoexec
+
+    command -v setfacl >/dev/null && setfacl -m u:60001:r--,g:60050:r-x s/fine 2>/dev/null &&
+        ! grep -qsE '^TRAKKO_HAVE_XATTR:[A-Z]+=(0|)$' "${TRAKKO_BUILD_DIR-}/CMakeCache.txt" ||
+        skip "no POSIX ACLs here"
+    chmod 755 "$S" && cp "$TRAKKO" ./trakko
+    local name=${TRAKKO_PROG:-./trakko} me="$(id -un) $(id -gn)"
+    run --separate-stderr setpriv --reuid=60001 --regid=60001 --clear-groups \
+        env -i PATH="$S/s" ./trakko --explain fine
+    [ "$status" -eq 1 ]
+    [ "${stderr%%$'\n'*}" = "$name: fine: $S/s/fine: not executable: ACL entry user:60001:r-- (-rwxr-xr-x+ $me)" ]
+    # A group entry, and the mask that cuts what the entry grants.
+    setfacl -m m::r-- s/fine
+    run --separate-stderr setpriv --reuid=60002 --regid=60050 --clear-groups \
+        env -i PATH="$S/s" ./trakko --explain fine
+    [ "${stderr%%$'\n'*}" = "$name: fine: $S/s/fine: not executable: ACL entry group:60050:r-x, masked to r-- (-rwxr--r-x+ $me)" ]
+    # The oracle is a shell run as that user (setpriv itself still holds root's capabilities
+    # when it starts its command).
+    # shellcheck disable=SC2016 # the inner shell expands it
+    run -126 setpriv --reuid=60002 --regid=60050 --clear-groups sh -c '"$1"' _ "$S/s/fine"
+}
+
 @test "names and link targets never forge a line or reach the terminal raw" {
     local nl=$'\n' esc=$'\e'
     mkdir -p "$S/new${nl}line" "$S/esc${esc}[31m"
@@ -138,6 +205,12 @@ $PROG: no x\\y in ($path)
 $PROG: x: $S/new\\x0aline/x: dangling symbolic link to x\\x0a2: /usr/bin: duplicate of entry 1
 $PROG: x: $S/esc\\x1b[31m/x: no such file
 $PROG: x: $S/a/x: match" ]
+    # A C1 control as one byte: a terminal that reads 8-bit bytes takes it for CSI.
+    mkdir c1 && ln -s $'\x9b2K\x9b1Gx: '"$S/a/x: match" c1/x
+    explains PATH="$S/c1" -- --explain x 4<<EOT
+x: $S/c1/x: dangling symbolic link to \\x9b2K\\x9b1Gx: $S/a/x: match
+no x in ($S/c1)
+EOT
 }
 
 @test "stdout and the status are those of the same run without --explain" {

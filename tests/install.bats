@@ -159,3 +159,32 @@ package_into() {
     [[ $(dpkg-deb -f "$deb" Depends) =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]]
     [ "$(stat -c %a unpacked/usr/bin/trakko)" = 755 ]
 }
+
+@test "the README's start-up lines load the installed integration, and stay quiet once it is removed" {
+    install_into /usr/local
+    mkdir -p home/.config/fish
+    # The quick start's line for each rc file, for an install into /usr/local, as written there.
+    readme_line() {
+        grep -F "' >> ~/$1" "$TRAKKO_SOURCE_DIR/README.md" | grep -F "/usr/local/share/trakko/" |
+            sed -E "s/^.*echo '(.*)' >> .*/\1/; s|/usr/local/|$SANDBOX/root/usr/local/|g"
+    }
+    for rc in .bashrc .zshrc .config/fish/config.fish; do
+        readme_line "$rc" >"home/$rc"
+        [ "$(wc -l <"home/$rc")" -eq 1 ] || { echo "$rc: $(cat "home/$rc")"; false; }
+    done
+    # Whether the shell has the trakko function, asked in its own words.
+    declare -A asks=([bash]='type -t trakko' [zsh]='whence -w trakko' [fish]='functions -q trakko; and echo function')
+    for state in installed removed; do
+        [ "$state" = removed ] && rm -r root/usr/local/share/trakko
+        for shell in bash zsh fish; do
+            run --separate-stderr env -i HOME="$SANDBOX/home" PATH=/usr/bin:/bin TERM=dumb \
+                "$(command -v $shell)" -i -c "${asks[$shell]}" </dev/null
+            [[ $stderr != *trakko* ]] || { echo "$shell, $state: $stderr"; false; }
+            if [ "$state" = installed ]; then
+                [[ $output == *function ]] || { echo "$shell, $state: $output"; false; }
+            else
+                [[ $output != *function ]] || { echo "$shell, $state: $output"; false; }
+            fi
+        done
+    done
+}

@@ -48,6 +48,18 @@ $PROG: w: the shell remembers $S/b/y; PATH now finds none (hash -r forgets it)
 $PROG: no nosuch in ($S/a:$S/b)
 $S/a/s"
     [ "$output" = "$expected" ] || { diff <(echo "$expected") <(echo "$output"); false; }
+    # A COMMAND given twice is told twice, each time once; a fresh word met again tells nothing.
+    run tk PATH="$S/a:$S/b" -- --read-hash y y <listing 2>&1
+    [ "$output" = "$S/b/y
+$(stale y "$S/gone" "no longer exists")
+$S/b/y
+$(stale y "$S/gone" "no longer exists")" ]
+    { cat listing && echo "alias ss='s | s'"; } >aliased
+    run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash -i ss <aliased
+    [ "$output" = "alias ss='s | s'
+$T$S/a/s
+$T$S/a/s" ]
+    [ "$stderr" = "" ]
 
     local -a cases=("x y z w s" "-a x y" "--show-dot --skip-dot x" "--skip-tilde x s" "./a/x x")
     for args in "${cases[@]}"; do
@@ -111,11 +123,11 @@ $(stale y "$S/gone" "no longer exists")" ]
     [ "$output" = "" ]
 }
 
-@test "control characters and backslashes of names and paths are escaped" {
+@test "control characters, lone 8-bit bytes and backslashes of names and paths are escaped" {
     printf "hash \$'e\\\\e[1m'=\$'%s/n\\\\x9b\\\\xc2\\\\x9b\\\\\\\\'\n" "$S" >odd
     run --separate-stderr tk PATH="$S/a" -- --read-hash $'e\e[1m' <odd
     [ "$stderr" = "$PROG: no e"$'\e'"[1m in ($S/a)
-$PROG: e\\x1b[1m: the shell remembers $S/n"$'\x9b'"\\xc2\\x9b\\\\, which no longer exists (hash -r forgets it)" ]
+$PROG: e\\x1b[1m: the shell remembers $S/n\\x9b\\xc2\\x9b\\\\, which no longer exists (hash -r forgets it)" ]
 }
 
 @test "--check-path: every stale entry after the PATH entries, counted in the status" {

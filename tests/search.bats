@@ -123,8 +123,7 @@ teardown() { teardown_sandbox; }
 }
 
 @test "a file executable only by its owner is no match for another user" {
-    command -v setpriv >/dev/null || skip "setpriv not installed"
-    chmod 755 "$SANDBOX"
+    runnable_by_others
     mkdir -p other && printf '#!/bin/sh\n' >other/x && chmod 700 other/x
     run --separate-stderr setpriv --reuid=65534 --regid=65534 --clear-groups \
         env -i PATH="$SANDBOX/other:$SANDBOX/d2" "$TRAKKO" x

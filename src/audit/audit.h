@@ -3,7 +3,7 @@
 // directory, the ls -l form of a file's mode and owners).
 #pragma once
 
-#include "search/search.h"
+#include "search/run_context.h"
 
 // Writes the audit of PATH to the output and returns the number of entries with a finding that
 // counts, capped at 254 (1 when PATH is unset or empty).

@@ -8,6 +8,8 @@
 
 #include "audit/audit.h"
 #include "audit/examine.h"
+#include "tilde/tilde.h"
+#include "util/report.h"
 
 namespace {
 
@@ -30,8 +32,14 @@ std::string tilde_finding(const TildeHomes& homes, std::string_view field) {
 
 // The findings of one entry, in the order they are written.
 std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_view field) {
-    if (field.empty()) return {"empty: stands for the working directory"};
     std::vector<std::string> findings;
+    if (field.empty()) {
+        findings.emplace_back("empty: stands for the working directory");
+        // Keyed apart from every text an entry can have: it is nothing written.
+        auto [first, fresh] = audit.first_by_text.try_emplace(std::string(1, '\0'), number);
+        if (!fresh) findings.push_back("duplicate of entry " + std::to_string(first->second));
+        return findings;
+    }
     std::string written(field);
     std::string text = field[0] == '~' ? expand_tildes(written, audit.run.homes) : written;
     if (text.empty() || text[0] != '/')

@@ -1,5 +1,5 @@
-// Inside the audit: what one entry's directory is, worked out as the kernel walks to it, and the
-// run's tables that let every directory be looked at once.
+// Inside the audit: what one entry's directory is, worked out from the kernel-style walk to it,
+// and the run's tables that let every directory be looked at once.
 #pragma once
 
 #include <sys/stat.h>
@@ -11,16 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "search/search.h"
-
-// lstat of one path, and the text of a symbolic link. The audit's paths are absolute, or
-// relative to the working directory ("" for the working directory itself).
-struct PathStatus {
-    int error = 0;
-    struct stat status;
-    std::string link;
-    std::optional<std::vector<std::string>> writers;  // its "writable by ..." findings, once known
-};
+#include "fsfacts/walk.h"
+#include "identity/identity.h"
+#include "search/run_context.h"
 
 // What one entry's text leads to, worked out once for every entry with that text.
 struct Examination {
@@ -52,7 +45,8 @@ struct Audit {
     RunContext& run;
     uid_t euid = geteuid();
     IdNames names;
-    std::unordered_map<std::string, PathStatus> paths;          // by path
+    FileFacts facts;  // every path looked at, once
+    std::unordered_map<std::string, std::vector<std::string>> writers;  // findings, by dir
     std::unordered_map<std::string, Examination> examinations;  // by text after tilde expansion
     std::unordered_map<std::string, size_t> first_by_text;      // the first entry of each text
     std::unordered_map<DirId, size_t, DirIdHash> first_by_dir;  // the first entry of each dir

@@ -1,6 +1,8 @@
 // --check-path with --read-hash: every remembered path of the listing against the lookup's
 // first match for its name, found quietly: the names are the shell's, not COMMANDs, and a
 // plain run would never have looked at them.
+#include "search/remembered.h"
+
 #include "audit/examine.h"
 
 // Each name once, in the order of the first line naming it, with the path of the last.

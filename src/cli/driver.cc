@@ -10,9 +10,12 @@
 #include "cli/cli.h"
 #include "defs/defs.h"
 #include "identity/identity.h"
-#include "search/search.h"
+#include "search/cwd.h"
+#include "search/explain.h"
+#include "search/run_context.h"
 #include "shell/alias_resolution.h"
 #include "shell/answer.h"
+#include "util/report.h"
 
 namespace {
 
@@ -37,7 +40,7 @@ void warn_if_stdin_is_tty(const OptionSet& options) {
                         : options.opt_read_alias ? "--read-functions, --read-alias, -i"
                                                  : "--read-functions";
     if (options.opt_read_hash) which += which.empty() ? "--read-hash" : ", --read-hash";
-    fprintf(stderr, "%s: %s: Warning: stdin is a tty.\n", program_name, which.c_str());
+    write_message(which + ": Warning: stdin is a tty.\n");
 }
 
 // Answers one COMMAND (a missing one reported); true when something was printed.

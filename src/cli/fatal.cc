@@ -7,13 +7,14 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "util/report.h"
 
 namespace {
 
-void write_message(bool with_program, const char* text, int error) {
-    if (with_program) fprintf(stderr, "%s: ", program_name);
-    fputs(text, stderr);
-    if (error != 0) fprintf(stderr, ": %s\n", strerror(error));
+void write_fatal(bool with_program, const char* text, int error) {
+    std::string line(text);
+    if (error != 0) line.append(": ").append(strerror(error)).append("\n");
+    write_message(line, with_program);
 }
 
 }  // namespace
@@ -24,16 +25,16 @@ void write_message(bool with_program, const char* text, int error) {
 void fatal(const Failure& failure) {
     switch (failure.kind) {
         case Failure::no_working_directory:
-            write_message(false, "Can't get current working directory\n", 0);
+            write_fatal(false, "Can't get current working directory\n", 0);
             break;
         case Failure::full_path_too_long:
-            write_message(false, "Can't create full path\n", 0);
+            write_fatal(false, "Can't create full path\n", 0);
             break;
         case Failure::standard_input:
-            write_message(true, "standard input", failure.error);
+            write_fatal(true, "standard input", failure.error);
             break;
         case Failure::input_changed:
-            write_message(true, "standard input changed while it was read\n", 0);
+            write_fatal(true, "standard input changed while it was read\n", 0);
             break;
         case Failure::none:
             break;
@@ -45,7 +46,7 @@ void fatal(const Failure& failure) {
 int flushed_status(Output& output, int status) {
     int error = flushed_error(output);
     if (error == 0) return status;
-    write_message(true, "write error", error);
+    write_fatal(true, "write error", error);
     // Exiting through exit would flush the failing stream once more.
     _Exit(255);
 }

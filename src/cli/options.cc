@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "util/report.h"
 
 // The long options without a short form return codes above any byte; --all and
 // --read-alias return their letters instead, so that they take the same path as -a and -i.
@@ -165,8 +166,8 @@ bool act_on(int code, ParseState& state) {
         case CODE_SHELL:
             options.shell = shell_named(shell_argument(state.argv));
             if (options.shell == ShellName::unset) {
-                fprintf(stderr, "%s: unknown shell '%s'; use bash, zsh, ksh93, mksh or fish\n",
-                        program_name, shell_argument(state.argv));
+                write_message(std::string("unknown shell '") + shell_argument(state.argv) +
+                              "'; use bash, zsh, ksh93, mksh or fish\n");
                 state.status = 255;
                 return false;
             }

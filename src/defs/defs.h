@@ -11,7 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "search/search.h"
+#include "search/remembered.h"
+#include "search/run_context.h"
 
 // The next input line at pos: up to and including its newline, or the rest of the input.
 std::string_view next_line(std::string_view input, size_t pos);

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "defs/defs.h"
+#include "search/explain.h"
 #include "util/util.h"
 
 // Eight bytes at a time, each word folded in with a multiply, the last few bytes as one more

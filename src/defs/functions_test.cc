@@ -5,7 +5,7 @@
 #include <string>
 
 #include "defs/defs.h"
-#include "search/search.h"
+#include "search/run_context.h"
 #include "util/util.h"
 
 using namespace std::string_literals;

@@ -56,6 +56,8 @@ TEST(ParseHashLine, Table) {
         {"hash x=$'/\\x41\\x4g\\xz\\101\\7\\u00e9\\U0001F600\\cA\\c?'", "entry", "x",
          "/A\x04g\\xzA\x07\xc3\xa9\xf0\x9f\x98\x80\x01\x7f"},
         {"hash x=/a\\ b\"c\"'d'$'e'", "entry", "x", "/a bcde"},
+        {"hash x=$'/\\x414'", "entry", "x", "/A4"},  // two hex digits at most
+        {"hash x=\"/a#b\" #c", "none", "", ""},      // a word of its own is a comment
         {"hash  x=/a  ", "entry", "x", "/a"},
         // Lines that are not the shells' own: ordinary lines.
         {"hash ls", "none", "", ""},
@@ -72,6 +74,9 @@ TEST(ParseHashLine, Table) {
         {"hash x=/$HOME", "none", "", ""},
         {"hash x=\"/$HOME\"", "none", "", ""},
         {"hash x=/`id`", "none", "", ""},
+        {"hash x=\"/`id`\"", "none", "", ""},
+        {"hash #x=/a", "none", "", ""},
+        {"hash #'x'=/a", "none", "", ""},
         {"hash x=/*", "none", "", ""},
         {"hash ~x=/a", "none", "", ""},
         {"hash x=$'/a\\0b'", "none", "", ""},

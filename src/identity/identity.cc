@@ -23,6 +23,23 @@ std::string user_home() {
     return load_user_record().home;
 }
 
+EffectiveIds effective_ids() {
+    EffectiveIds ids{geteuid(), getegid(), {}};
+    int count = getgroups(0, nullptr);
+    if (count > 0) {
+        ids.groups.resize(static_cast<size_t>(count));
+        if (getgroups(count, ids.groups.data()) != count) ids.groups.clear();
+    }
+    return ids;
+}
+
+bool EffectiveIds::in_group(gid_t group) const {
+    if (group == gid) return true;
+    for (gid_t one : groups)
+        if (one == group) return true;
+    return false;
+}
+
 // The entries live in storage that the next lookup overwrites: each name is copied out before
 // the database is closed.
 const std::string& user_name(IdNames& names, uid_t uid) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // The real user's password-database record, as far as the run needs it.
 struct UserRecord {
@@ -16,6 +17,19 @@ UserRecord load_user_record();
 
 // The real user's home directory, from the password database as it is now.
 std::string user_home();
+
+// The ids the kernel decides access by: the effective user and group, and the supplementary
+// groups.
+struct EffectiveIds {
+    uid_t uid;
+    gid_t gid;
+    std::vector<gid_t> groups;
+    // True when gid is the effective group or one of the supplementary ones.
+    bool in_group(gid_t group) const;
+};
+
+// The process's effective ids as they are now.
+EffectiveIds effective_ids();
 
 // The names of owners and groups met during one run, each id looked up once.
 struct IdNames {

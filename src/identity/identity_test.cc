@@ -38,10 +38,10 @@ TEST_F(IdentityNss, EachCallReadsTheDatabaseAsItIs) {
 }
 
 // Switches the effective ids for one scope; only root can, and gets them back afterwards.
-class EffectiveIds {
+class SwitchedIds {
   public:
-    EffectiveIds(uid_t euid, gid_t egid) { ok_ = setegid(egid) == 0 && seteuid(euid) == 0; }
-    ~EffectiveIds() {
+    SwitchedIds(uid_t euid, gid_t egid) { ok_ = setegid(egid) == 0 && seteuid(euid) == 0; }
+    ~SwitchedIds() {
         EXPECT_EQ(seteuid(0), 0);
         EXPECT_EQ(setegid(0), 0);
     }
@@ -58,7 +58,20 @@ TEST_F(IdentityNss, RecordIsTheRealUsers) {
     ASSERT_NO_FATAL_FAILURE(
         write_passwd("root:x:0:0::/root-home:/bin/sh\n"
                      "svc:x:1001:1001::/home/svc:/bin/sh\n"));
-    EffectiveIds ids(1001, 0);
+    SwitchedIds ids(1001, 0);
     ASSERT_TRUE(ids.ok());
     EXPECT_EQ(user_home(), "/root-home");
+}
+
+// Access is the effective ids' business: the group is the effective one, not the real one.
+TEST(EffectiveIdsOfProcess, AreTheEffectiveOnes) {
+    if (getuid() != 0 || geteuid() != 0 || getgid() != 0 || getegid() != 0)
+        GTEST_SKIP() << "switching effective ids needs root";
+    SwitchedIds switched(1001, 1002);
+    ASSERT_TRUE(switched.ok());
+    EffectiveIds ids = effective_ids();
+    EXPECT_EQ(ids.uid, 1001u);
+    EXPECT_EQ(ids.gid, 1002u);
+    EXPECT_TRUE(ids.in_group(1002));
+    EXPECT_FALSE(ids.in_group(1003));
 }

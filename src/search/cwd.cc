@@ -1,10 +1,12 @@
+#include "search/cwd.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "search/search.h"
+#include "search/probe.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include <cstring>
+#include "search/display.h"
 
-#include "search/search.h"
+#include <cstring>
 
 bool drops_match(const RunContext& run, const Match& match) {
     return run.options.opt_skip_tilde && lies_under(match.ResultPath, run.HomePrefix);

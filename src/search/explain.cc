@@ -3,6 +3,8 @@
 // verdict names (where a missing file went missing, where a link leads). What it learns about
 // a directory is kept for the run: a long PATH and many COMMANDs meet the same directories
 // again and again.
+#include "search/explain.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,16 +14,18 @@
 #include <cstring>
 #include <vector>
 
-#include "search/search.h"
+#include "fsfacts/acl.h"
+#include "fsfacts/file_id.h"
+#include "fsfacts/file_mode.h"
+#include "fsfacts/interpreter.h"
+#include "fsfacts/links.h"
+#include "fsfacts/mount.h"
+#include "fsfacts/permission.h"
+#include "util/report.h"
 
 // Names and link targets are another user's text: each line stays one line of trakko's own.
 void write_report(RunContext& run, std::string_view text) {
-    flush_output(run.out);
-    std::string line = escape_controls(text);
-    line += '\n';
-    // One write: standard error is unbuffered, and a line in pieces could interleave with the
-    // output of another process on the same terminal.
-    fwrite(line.data(), 1, line.size(), stderr);
+    write_report_line(run.out, text);
 }
 
 void explain_line(RunContext& run, std::string_view command, std::string_view where,
@@ -62,18 +66,22 @@ Explanation::Directory look_at_directory(const std::string& dir) {
     return facts;
 }
 
-// The first directory on the way into dir (from "/", or from the working directory "." for a
-// relative one, then each of dir's leading components and dir itself) that the effective ids
-// may not search, written as dir's own leading components; "" when none refuses.
-std::string first_unsearchable(const std::string& dir) {
-    std::vector<std::string> way{dir.starts_with('/') ? "/" : "."};
-    for (size_t slash = dir.find('/', 1); slash != std::string::npos;
-         slash = dir.find('/', slash + 1))
-        if (dir[slash - 1] != '/') way.push_back(dir.substr(0, slash));
-    if (!dir.empty() && dir != "/" && !dir.ends_with('/')) way.push_back(dir);
-    for (const std::string& step : way)
-        if (effective_access(step.c_str(), X_OK) != 0 && errno == EACCES) return step;
-    return "";
+// Where no directory refused, the candidate may be a link that fs.protected_symlinks keeps the
+// kernel from following: another user's, in a sticky world-writable directory of a third
+// user's. The kernel checks this only for a link that ends a path, as a candidate does.
+std::string protected_link(Explanation& x, const std::string& candidate) {
+    const PathStatus& link = look_at(x.facts, candidate);
+    size_t slash = candidate.rfind('/');
+    std::string holder = slash == std::string::npos ? "" : candidate.substr(0, slash + 1);
+    const PathStatus& dir = look_at(x.facts, holder);
+    if (link.error != 0 || !S_ISLNK(link.status.st_mode) || dir.error != 0) return "";
+    mode_t sticky_open = S_ISVTX | S_IWOTH;
+    if (link.status.st_uid == x.ids.uid || (dir.status.st_mode & sticky_open) != sticky_open ||
+        dir.status.st_uid == link.status.st_uid)
+        return "";
+    return ": the kernel will not follow another user's link in a sticky world-writable "
+           "directory (fs.protected_symlinks) (" +
+           mode_owner_group(candidate.c_str(), link.status, x.names) + ")";
 }
 
 // "Permission denied" says that a directory on the way refused the search: the verdict names it.
@@ -81,38 +89,44 @@ std::string permission_verdict(RunContext& run, const CandidateReport& report) {
     Explanation& x = *run.explanation;
     auto [known, added] = x.refusals.try_emplace(std::string(report.dir));
     if (added) {
-        std::string dir = first_unsearchable(known->first);
-        struct stat status;
-        if (!dir.empty() && stat(dir.c_str(), &status) == 0)
-            known->second = dir + " (" + mode_owner_group(dir.c_str(), status, x.names) + ")";
+        // The walk that --check-path takes: through the links, as the kernel goes.
+        Resolution walk = resolve(x.facts, known->first);
+        if (walk.refusing) {
+            const std::string& dir = *walk.refusing;
+            const PathStatus& found = look_at(x.facts, dir);
+            if (found.error == 0)
+                known->second = (dir.empty() ? "." : dir) + " (" +
+                                mode_owner_group(system_form(dir), found.status, x.names) + ")";
+        }
     }
-    if (known->second.empty()) return strerror(EACCES);
-    return std::string(strerror(EACCES)) + ": cannot search " + known->second;
+    if (!known->second.empty())
+        return std::string(strerror(EACCES)) + ": cannot search " + known->second;
+    return std::string(strerror(EACCES)) + protected_link(x, *report.candidate);
 }
 
-// The mode says the effective ids may run the file: the owner's, the group's or the others'
-// execute bit, whichever applies to them (any of the three for root).
-bool mode_lets_run(const struct stat& status) {
-    mode_t mode = status.st_mode;
-    uid_t euid = geteuid();
-    if (euid == 0) return (mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
-    if (euid == status.st_uid) return (mode & S_IXUSR) != 0;
-    bool in_group = getegid() == status.st_gid;
-    int count = getgroups(0, nullptr);
-    std::vector<gid_t> groups(count > 0 ? static_cast<size_t>(count) : 0);
-    if (count > 0 && getgroups(count, groups.data()) == count)
-        for (gid_t group : groups) in_group = in_group || group == status.st_gid;
-    return (mode & (in_group ? S_IXGRP : S_IXOTH)) != 0;
-}
-
-// A file that its mode would let run, on a file system mounted noexec, says why it cannot.
+// A file that its mode and ACL would let run, on a file system mounted noexec, says why it
+// cannot; one whose ACL refuses names the entry that does, which the mode does not show.
 std::string not_executable_verdict(RunContext& run, const CandidateReport& report) {
+    Explanation& x = *run.explanation;
+    const char* path = report.candidate->c_str();
     const struct stat& status = report.probe->status;
-    std::string described =
-        mode_owner_group(report.candidate->c_str(), status, run.explanation->names);
-    if (mode_lets_run(status) && mounted_noexec(report.candidate->c_str()))
+    std::string described = mode_owner_group(path, status, x.names);
+    std::vector<AclEntry> acl = access_acl(path, status);
+    ExecGrant grant = exec_grant(status, acl, x.ids);
+    if (grant.allowed && mounted_noexec(path))
         return "not executable: file system mounted noexec (" + described + ")";
+    if (!grant.allowed && grant.entry)
+        return "not executable: ACL entry " + acl_entry_text(grant, x.names) + " (" + described +
+               ")";
     return "not executable (" + described + ")";
+}
+
+// Every link of a dangling chain, so that the missing end is named.
+std::string dangling_verdict(const std::string& candidate) {
+    std::string verdict = "dangling symbolic link to ";
+    std::vector<std::string> chain = link_chain(candidate);
+    for (size_t i = 0; i < chain.size(); ++i) verdict.append(i > 0 ? " -> " : "").append(chain[i]);
+    return verdict;
 }
 
 // The verdict on a candidate that stat refused. A missing candidate is told apart by where it
@@ -131,7 +145,7 @@ std::string failure_verdict(RunContext& run, const CandidateReport& report) {
     struct stat status;
     if ((!dir.listed || dir.links.count(std::string(report.base_name)) != 0) &&
         lstat(candidate.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
-        return "dangling symbolic link to " + read_link(candidate);
+        return dangling_verdict(candidate);
     return "no such file";
 }
 
@@ -145,8 +159,15 @@ void add_link_target(std::string& verdict, const std::string& candidate) {
     free(resolved);
 }
 
+// A match is what the search finds; a script whose "#!" line the kernel cannot follow still
+// fails to start, and the verdict says so.
+void add_start_refusal(std::string& verdict, const std::string& candidate, IdNames& names) {
+    std::string refusal = start_refusal(candidate.c_str(), names);
+    if (!refusal.empty()) verdict.append(", but the kernel will not start it: ").append(refusal);
+}
+
 // The verdict on a candidate that matched: taken, dropped, or past the stop.
-std::string match_verdict(const CandidateReport& report) {
+std::string match_verdict(RunContext& run, const CandidateReport& report) {
     std::string verdict;
     switch (report.outcome) {
         case Outcome::dropped:
@@ -163,6 +184,7 @@ std::string match_verdict(const CandidateReport& report) {
                           : "match";
     }
     add_link_target(verdict, *report.candidate);
+    add_start_refusal(verdict, *report.candidate, run.explanation->names);
     return verdict;
 }
 
@@ -183,7 +205,7 @@ std::string verdict(RunContext& run, const CandidateReport& report) {
         case Outcome::later:
             break;
     }
-    return match_verdict(report);
+    return match_verdict(run, report);
 }
 
 }  // namespace

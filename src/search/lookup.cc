@@ -1,6 +1,14 @@
+#include "search/lookup.h"
+
 #include <cstring>
 
-#include "search/search.h"
+#include "search/cwd.h"
+#include "search/display.h"
+#include "search/explain.h"
+#include "search/normalise.h"
+#include "search/path_list.h"
+#include "search/probe.h"
+#include "search/remembered.h"
 #include "tilde/tilde.h"
 
 // Relative names get "./" in front unless they begin with '.', '/' or '~'.

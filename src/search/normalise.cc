@@ -1,8 +1,11 @@
+#include "search/normalise.h"
+
 #include <sys/stat.h>
 
 #include <cstring>
 
-#include "search/search.h"
+#include "search/cwd.h"
+#include "search/probe.h"
 
 // Leaves position just after the third '/' counted backwards from the one at end - 1 (that one
 // included): the start of the component before the "..". False when the start of the buffer

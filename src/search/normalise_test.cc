@@ -1,9 +1,9 @@
+#include "search/normalise.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "search/search.h"
 
 static PathPrefix prefix_of(const char* text) {
     PathPrefix prefix;

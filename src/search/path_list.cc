@@ -1,6 +1,6 @@
-#include <cstring>
+#include "search/path_list.h"
 
-#include "search/search.h"
+#include <cstring>
 
 // An empty element stands for the working directory. The cursor stays on the ':' that ended a
 // non-empty entry, but moves past the ':' that ended an empty one; the next call then steps

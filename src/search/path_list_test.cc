@@ -1,9 +1,9 @@
+#include "search/path_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "search/search.h"
 
 static std::vector<std::string> split(const char* list) {
     std::vector<std::string> entries;

@@ -1,9 +1,11 @@
+#include "search/probe.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "search/search.h"
+#include "util/util.h"
 
 // errno is read only when asked: reading it binds one more library symbol in every run that
 // meets a missing candidate, and only --explain says why a candidate is missing.

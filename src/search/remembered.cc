@@ -2,12 +2,17 @@
 // search of PATH would find now. A remembered path is set against the lookup's first match by
 // device and inode, so that a link to the same file, or the same directory reached by another
 // name, is no news.
+#include "search/remembered.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "search/search.h"
+#include "fsfacts/file_id.h"
+#include "search/explain.h"
+#include "search/probe.h"
+#include "search/run_context.h"
 
 void RememberedPaths::add(std::string_view name, std::string_view path, bool quoted) {
     if (quoted) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "search/explain.h"
+#include "search/remembered.h"
 #include "shell/alias_words.h"
 #include "shell/answer.h"
 

@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "defs/defs.h"
-#include "search/search.h"
+#include "search/run_context.h"
 
 // The alias lines of the listing by name, indexed at the first question: an alias value that
 // names another alias runs what that one's value runs.

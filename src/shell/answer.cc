@@ -3,25 +3,26 @@
 #include <cstring>
 #include <string>
 
+#include "search/explain.h"
+#include "search/lookup.h"
+#include "util/report.h"
+
 namespace {
 
 bool is_set(const char* path_list) {
     return path_list != nullptr && *path_list != '\0';
 }
 
-// "PROG: no NAME in (PATH)", or "PROG: ALIAS: no NAME in (PATH)" for a word of an alias.
+// "PROG: no NAME in (PATH)", or "PROG: ALIAS: no NAME in (PATH)" for a word of an alias; the
+// alias and its word come from the listing, where a quoted newline could forge a line.
 void report_missing(std::string_view alias, const char* command, const char* path_list,
                     const LookupResult& result) {
-    std::string prefix(alias);
-    if (!alias.empty()) prefix += ": ";
-    if (result.name_has_slash) {
-        const char* base = strrchr(command, '/') + 1;
-        fprintf(stderr, "%s: %sno %s in (%s)\n", program_name, prefix.c_str(), base,
-                result.slash_dir.c_str());
-    } else {
-        fprintf(stderr, "%s: %sno %s in (%s)\n", program_name, prefix.c_str(), command,
-                path_list != nullptr ? path_list : "");
-    }
+    std::string line = alias.empty() ? "no " : escape_controls(alias) + ": no ";
+    std::string_view name = result.name_has_slash ? strrchr(command, '/') + 1 : command;
+    line.append(alias.empty() ? std::string(name) : escape_controls(name)).append(" in (");
+    line.append(result.name_has_slash ? result.slash_dir
+                                      : std::string_view(path_list != nullptr ? path_list : ""));
+    write_message(line.append(")\n"));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "defs/defs.h"
-#include "search/search.h"
+#include "search/run_context.h"
 
 // What answering one name found.
 struct Answer {

@@ -111,11 +111,6 @@ void* realloc_or_die(void* block, size_t size);
 // Makes operator new end the run the way alloc_or_die does instead of throwing.
 void install_out_of_memory_handler();
 
-// text as one line that says only what it says: every byte below 0x20, 0x7f and both bytes of
-// each UTF-8 C1 control (C2 80 to C2 9F) as "\x" and two lower-case hex digits, a backslash as
-// "\\". For lines about the file system, whose names and link targets another user may choose.
-std::string escape_controls(std::string_view text);
-
 // Portable forms of two calls that not every system has under the same name: an access test
 // made with the effective ids (eaccess, or faccessat with AT_EACCESS), and the stream's error
 // flag read without taking its lock (ferror_unlocked, or ferror).

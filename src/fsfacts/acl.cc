@@ -4,12 +4,13 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <string>
 
 #if defined(TRAKKO_HAVE_XATTR)
 #include <sys/xattr.h>
 #endif
 
-#include "search/search.h"
+#include "fsfacts/acl.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
+#include "fsfacts/file_mode.h"
 
-#include "search/search.h"
+#include <sys/stat.h>
+
+#include "fsfacts/acl.h"
 
 // The type letter, then read, write and execute for owner, group and others; a set-id or
 // sticky bit shows in place of the execute letter it shares, lower case when that one is set.
@@ -36,19 +36,6 @@ static std::string mode_text(mode_t mode) {
     return text;
 }
 
-std::string read_link(const std::string& path) {
-    std::string text(256, '\0');
-    for (;;) {
-        ssize_t length = readlink(path.c_str(), text.data(), text.size());
-        if (length < 0) return std::string();
-        if (static_cast<size_t>(length) < text.size()) {
-            text.resize(static_cast<size_t>(length));
-            return text;
-        }
-        text.resize(2 * text.size());
-    }
-}
-
 std::string mode_owner_group(const char* path, const struct stat& status, IdNames& names) {
     std::string text = mode_text(status.st_mode);
     if (shows_acl_mark(path, status)) text += '+';
@@ -57,15 +44,4 @@ std::string mode_owner_group(const char* path, const struct stat& status, IdName
     text += ' ';
     text += group_name(names, status.st_gid);
     return text;
-}
-
-// ST_NOEXEC is no POSIX flag: a system without it says nothing of the kind.
-bool mounted_noexec(const char* path) {
-#if defined(ST_NOEXEC)
-    struct statvfs system;
-    return statvfs(path, &system) == 0 && (system.f_flag & ST_NOEXEC) != 0;
-#else
-    (void)path;
-    return false;
-#endif
 }

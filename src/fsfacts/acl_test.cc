@@ -1,9 +1,9 @@
+#include "fsfacts/acl.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "search/search.h"
 
 // The bytes that hex spells, two digits a byte.
 static std::string bytes_of(std::string_view hex) {
@@ -38,6 +38,17 @@ TEST(DecodeAcl, Table) {
          "0800020078563412"
          "1000000100000000",
          {{acl_group, acl_write, 0x12345678}, {acl_mask, 0x100, 0}},
+         true},
+        // What setfacl -m m::r-x leaves: a mask and no named entry still says more than a mode.
+        {"02000000"
+         "01000700ffffffff"
+         "04000700ffffffff"
+         "10000500ffffffff"
+         "20000500ffffffff",
+         {{acl_user_obj, 7, none},
+          {acl_group_obj, 7, none},
+          {acl_mask, 5, none},
+          {acl_other, 5, none}},
          true},
         {"02000000"
          "01000600ffffffff"
