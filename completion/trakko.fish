@@ -16,5 +16,8 @@ complete -c trakko -l read-functions -d 'Read shell functions from standard inpu
 complete -c trakko -l skip-functions -d 'Cancel --read-functions'
 complete -c trakko -l read-hash -d "Read the shell's remembered command paths from standard input"
 complete -c trakko -l skip-hash -d 'Cancel --read-hash'
+complete -c trakko -l read-builtins -d "Read the shell's builtins and keywords from standard input"
+complete -c trakko -l skip-builtins -d 'Cancel --read-builtins'
+complete -c trakko -l shell -x -a 'bash zsh ksh93 mksh fish' -d 'Answer by the rules of this shell'
 complete -c trakko -l explain -d 'Explain on stderr why each candidate was taken or passed over'
 complete -c trakko -l check-path -d 'Check PATH for missing, duplicate and unsafe directories'

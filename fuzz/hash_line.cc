@@ -17,6 +17,7 @@
 
 #include "check.h"
 #include "defs/defs.h"
+#include "shell/remembered.h"
 
 namespace {
 

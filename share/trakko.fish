@@ -15,8 +15,15 @@
 # "function" line and its "end", closed by a line holding only "}". A body line that is only
 # "}" (inside a quoted string) gets a trailing space, so that it cannot end the block early.
 # Only those names, and the words of their aliases' values, are looked at: listing every
-# function would load, and so run, every file of fish's function path. The aliases come first, as trakko expects. The status of the pipe
-# is the binary's own.
+# function would load, and so run, every file of fish's function path. The builtins (builtin -n) come first, with --read-builtins and
+# --shell=fish, in the block that trakko takes them from, then the aliases, as trakko expects.
+# The status of the pipe is the binary's own.
+
+function __trakko_facts --description 'Write the facts of fish that trakko reads first'
+    for name in (builtin -n)
+        echo "enable $name"
+    end
+end
 
 # __trakko_listing NAME...: the listing that trakko needs for the NAMEs, and for every word of
 # their aliases' values, inner aliases followed.
@@ -45,6 +52,7 @@ function __trakko_listing
         set --append todo (string split --no-empty -- ' ' \
             (string replace --all --regex -- '[\s;&|()<>{}\'"\\\\]' ' ' $value))
     end
+    __trakko_facts
     for line in $aliases
         echo $line
     end
@@ -60,8 +68,8 @@ function __trakko_listing
 end
 
 function trakko --description 'Write the full path of commands, aliases and functions'
-    __trakko_listing $argv | command trakko --tty-only --shell=fish --read-alias --read-functions \
-        --show-tilde --show-dot $argv
+    __trakko_listing $argv | command trakko --tty-only --read-alias --read-functions \
+        --read-builtins --shell=fish --show-tilde --show-dot $argv
 end
 
 # fish reads vendor completions from share/fish/vendor_completions.d only under the prefixes of

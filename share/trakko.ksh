@@ -20,6 +20,13 @@
 # gets it single-quoted. It is done with the shell's own expansions, so that it works whatever
 # PATH holds.
 #
+# The shell's facts lead the listing, where no alias value or function body can stand, so
+# that none can forge one (trakko takes them only from that block): the tracked aliases, the
+# builtins and the reserved words, with --read-builtins and --shell=ksh93 or --shell=mksh.
+# ksh93 lists its builtins ("builtin", those bound to a directory as /opt/ast/bin/cat);
+# mksh cannot list or turn off its own, so they, and both shells' reserved words, are taken
+# once here, when this file is sourced, by asking whence about a fixed list of names.
+#
 # Only what the names asked about need is listed and converted: their aliases, functions and
 # tracked aliases, and those of every word of their aliases' values (all tracked aliases for
 # --check-path). Converting every function of the start-up file, a process each in mksh, made
@@ -29,6 +36,28 @@
 # substitution, and this way the status is the binary's own even under pipefail when it reads
 # nothing (--help). "function trakko" keeps the variables local in ksh93 and an alias named
 # trakko from rewriting the definition while this file is read.
+
+__trakko_fixed=$(
+    for __trakko_name in '!' '[[' ']]' case do done elif else esac fi for function if in \
+        namespace select then time until while '{' '}'; do
+        case $(whence -v -- "$__trakko_name" 2>/dev/null) in
+            *' reserved word'* | *' keyword'*) print -r -- "keyword $__trakko_name" ;;
+        esac
+    done
+    case ${KSH_VERSION-} in
+        *MIRBSD*)
+            for __trakko_name in . : '[' alias bg bind break builtin cat cd chdir command \
+                continue echo eval exec exit export false fc fg getopts global jobs kill let \
+                mknod print printf pwd read readonly realpath rename return set shift sleep \
+                source suspend test times trap true typeset ulimit umask unalias unset wait \
+                whence; do
+                case $(whence -v -- "$__trakko_name" 2>/dev/null) in
+                    *' builtin'*) print -r -- "enable $__trakko_name" ;;
+                esac
+            done ;;
+    esac
+)
+unset __trakko_name
 
 # __trakko_function NAME: NAME's definition as a "NAME () {" block closed by a line "}".
 function __trakko_function {
@@ -75,7 +104,7 @@ EOF_TRAKKO_BODY
 # take (mksh's ${ ...; } goes through a temporary file), and no process is started.
 function __trakko_listing {
     typeset name line value word seen=$'\n' todo='' functions='' glob=$- every='' named=''
-    typeset listed='' IFS=$' \t\n;&|()<>{}'
+    typeset listed='' facts='' IFS=$' \t\n;&|()<>{}'
     set -f
     for name in "$@"; do
         case $name in --c*) every=1 ;; -*) ;; *) named=1 ;; esac
@@ -104,6 +133,7 @@ function __trakko_listing {
         listed+=${ __trakko_function "${functions%%$'\n'*}"; }$'\n'
         functions=${functions#*$'\n'}
     done
+    # The facts lead: the tracked aliases of those names, the builtins, the fixed lines.
     value=${ alias -t; }
     while [ -n "$value" ]; do
         line=${value%%$'\n'*}
@@ -112,11 +142,18 @@ function __trakko_listing {
         name=${line%%=*}
         case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
         case ${KSH_VERSION-} in
-            *MIRBSD*) listed+="hash -- $line"$'\n' ;;
-            *) listed+="hash -- '${name//\'/\'\\\'\'}'=${line#*=}"$'\n' ;;
+            *MIRBSD*) facts+="hash -- $line"$'\n' ;;
+            *) facts+="hash -- '${name//\'/\'\\\'\'}'=${line#*=}"$'\n' ;;
         esac
     done
-    __trakko_in=${listed%$'\n'}
+    case ${KSH_VERSION-} in
+        *MIRBSD*) ;;
+        *)
+            value=${ builtin; }
+            [ -n "$value" ] && facts+="enable ${value//$'\n'/$'\n'enable }"$'\n' ;;
+    esac
+    __trakko_in=$facts$__trakko_fixed$'\n'$listed
+    __trakko_in=${__trakko_in%$'\n'}
 }
 
 # __trakko_in is global: ksh93 scopes the variables of a "function" to it alone.
@@ -125,12 +162,12 @@ function trakko {
     case ${KSH_VERSION-} in *MIRBSD*) shell=mksh ;; esac
     __trakko_listing "$@"
     if [ -n "$__trakko_in" ]; then
-        command trakko --tty-only --shell=$shell --read-alias --read-functions \
-            --read-hash --show-tilde --show-dot "$@" <<EOF_TRAKKO
+        command trakko --tty-only --read-alias --read-functions --read-hash --read-builtins \
+            --shell=$shell --show-tilde --show-dot "$@" <<EOF_TRAKKO
 $__trakko_in
 EOF_TRAKKO
     else
-        command trakko --tty-only --shell=$shell --read-alias --read-functions \
-            --read-hash --show-tilde --show-dot "$@" </dev/null
+        command trakko --tty-only --read-alias --read-functions --read-hash --read-builtins \
+            --shell=$shell --show-tilde --show-dot "$@" </dev/null
     fi
 }

@@ -13,10 +13,16 @@
 #                                remembers whole directories of PATH at a time, thousands of
 #                                commands: only the names that the listing holds are listed,
 #                                each read from $commands.
+# --read-builtins --shell=zsh    and the builtins and reserved words ($builtins, $reswords and
+#                                those turned off, $dis_builtins, $dis_reswords), so that
+#                                "trakko echo" says what zsh runs, by zsh's own order.
 # --tty-only                     everything to its right applies only on a terminal, so that
 #                                "$(trakko cmd)" and pipes get plain full paths.
 # --show-tilde --show-dot        on a terminal, print ~/bin/x and ./x: shorter, and they say
 #                                how the shell found the command.
+#
+# The shell's facts (__trakko_facts) lead the listing: trakko takes them only from that
+# block, where no alias value or function body can stand and so none can forge one.
 #
 # Only what the names asked about need goes over: their aliases, functions and remembered
 # paths, and those of every word of their aliases' values, inner aliases followed; never the
@@ -25,6 +31,14 @@
 # so the status is the binary's own even under pipefail, and a run that reads nothing (--help,
 # --version) leaves no writer on a broken pipe. "function trakko" rather than "trakko ()" keeps
 # an alias named trakko from rewriting the definition while this file is read.
+
+# __trakko_facts: appends the shell's builtins and reserved words to __trakko_in.
+function __trakko_facts {
+    local -a lines
+    lines=(${(k)builtins/#/enable } ${(k)dis_builtins/#/enable -n } ${reswords/#/keyword }
+        ${dis_reswords/#/keyword -n })
+    __trakko_in+=${(pj:\n:)lines}$'\n'
+}
 
 # __trakko_listing NAME...: sets __trakko_in to the listing that trakko needs for the NAMEs.
 function __trakko_listing {
@@ -47,13 +61,15 @@ function __trakko_listing {
         (( ${+functions[$name]} )) && listed_functions+="$name () {"$'\n'"${functions[$name]}"$'\n}\n'
         (( ${+commands[$name]} )) && hashed+="hash -- ${(q+)name}=${(q+)commands[$name]}"$'\n'
     done
-    __trakko_in=$listed_aliases$listed_functions$hashed
+    __trakko_in=''
+    __trakko_facts
+    __trakko_in+=$hashed$listed_aliases$listed_functions
     __trakko_in=${__trakko_in%$'\n'} # the here-string ends it
 }
 
 function trakko {
     local __trakko_in
     __trakko_listing "$@"
-    command trakko --tty-only --shell=zsh --read-alias --read-functions --read-hash --show-tilde \
-        --show-dot "$@" <<<"$__trakko_in"
+    command trakko --tty-only --read-alias --read-functions --read-hash --read-builtins \
+        --shell=zsh --show-tilde --show-dot "$@" <<<"$__trakko_in"
 }

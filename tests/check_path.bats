@@ -259,6 +259,21 @@ EOT
 EOT
     [ "$status" -eq 2 ]
 
+    # Under --shell an entry is read as that shell reads it: bash expands only the tilde word
+    # that begins it, zsh none (the entry is then a directory of that name here).
+    mkdir "$S/ok/x ~" && chmod 755 "$S/ok/x ~"
+    audits "${NSS[@]}" PATH="~/x ~" HOME="$S/ok" -- --check-path --shell=bash 4<<EOT
+1: ~/x ~: tilde: expanded by bash, the word that begins the entry only; other shells and execvp(3) take it literally
+EOT
+    [ "$status" -eq 1 ]
+    audits "${NSS[@]}" PATH="~/x ~" HOME="$S/ok" -- --check-path --shell=zsh 4<<EOT
+1: ~/x ~: relative: resolved against the working directory
+1: ~/x ~: tilde: zsh takes it literally, as execvp(3) does
+1: ~/x ~: missing
+1: ~/x ~: writable by others: $S/world (drwxrwxrwx root root)
+EOT
+    [ "$status" -eq 1 ]
+
     # Deeper than the 1023 bytes a prefix holds: DIR is named from the working directory.
     local part i
     part=$(printf 'd%.0s' {1..250})

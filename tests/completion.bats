@@ -21,7 +21,7 @@ teardown() {
 help_options() {
     tk -- --help | grep -E '^  -' | sed -E 's/^  (-[^ ,]+(, -[^ ,]+)*),? .*/\1/' |
         sed -E 's/-\[([a-zA-Z]+)\]/-\1/' | tr -d ',' | tr ' ' '\n' |
-        sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/' | LC_ALL=C sort
+        sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/; s/=NAME$//' | LC_ALL=C sort
 }
 
 # complete_bash WORD...: the candidates, sorted, one a line, that _trakko offers for the last
@@ -35,7 +35,7 @@ complete_bash() {
         COMP_WORDS=("$@")
         COMP_CWORD=$(($# - 1))
         _trakko
-        printf "%s\n" "${COMPREPLY[@]}"' completion "$BASH_COMPLETION" "$@" | LC_ALL=C sort -u
+        printf "%s\n" "${COMPREPLY[@]}"' completion "$BASH_COMPLETION" "$@" | sed 's/=$//' | LC_ALL=C sort -u
 }
 
 @test "bash: the completion is registered for trakko" {
@@ -46,13 +46,16 @@ complete_bash() {
 @test "bash: a dash completes exactly the options of --help" {
     run complete_bash trakko -
     expected=$(help_options)
-    [ "$(echo "$expected" | wc -l)" -eq 20 ]
+    [ "$(echo "$expected" | wc -l)" -eq 23 ]
     [ "$output" = "$expected" ] || { diff <(echo "$expected") <(echo "$output"); false; }
 }
 
 @test "bash: a prefix narrows the options" {
     run complete_bash trakko --sk
-    [ "$output" = "$(printf '%s\n' --skip-alias --skip-dot --skip-functions --skip-hash --skip-tilde)" ]
+    [ "$output" = "$(printf '%s\n' --skip-alias --skip-builtins --skip-dot --skip-functions --skip-hash --skip-tilde)" ]
+    # --shell= takes the name of a shell.
+    run complete_bash trakko --shell=k
+    [ "$output" = "--shell=ksh93" ]
     run complete_bash trakko -a --read-f
     [ "$output" = "--read-functions" ]
     run complete_bash trakko --e

@@ -22,7 +22,7 @@ section() {
 help_options() {
     tk -- --help | grep -E '^  -' | sed -E 's/^  (-[^ ,]+(, -[^ ,]+)*),? .*/\1/' |
         sed -E 's/-\[([a-zA-Z]+)\]/-\1/' | tr -d ',' | tr ' ' '\n' |
-        sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/' | LC_ALL=C sort
+        sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/; s/=NAME$//' | LC_ALL=C sort
 }
 
 # The options that have an entry of their own (a tag line) in OPTIONS.
@@ -53,7 +53,7 @@ readme_options() {
 
 @test "every option of --help has an entry in OPTIONS and in the README's table, and every entry is a real option" {
     help=$(help_options)
-    [ "$(echo "$help" | wc -l)" -eq 20 ] # the parse of --help itself still works
+    [ "$(echo "$help" | wc -l)" -eq 23 ] # the parse of --help itself still works
     for documented in documented_options readme_options; do
         run $documented
         [ "$output" = "$help" ] || { echo "$documented:"; diff <(echo "$help") <(echo "$output"); false; }

@@ -95,7 +95,9 @@ $PROG: no $S/b/x in ()" ]
 }
 
 @test "alias words, --explain, a function shown instead, and --skip-hash" {
-    { echo "alias ll='x -l | y | x'"; cat listing; printf 'f () \n{ \n  :\n}\n'; } >defs
+    # The remembered paths lead the listing: only there are they the shell's.
+    { echo "hash f=$S/gone"; cat listing; echo "alias ll='x -l | y | x'"; } >defs
+    printf 'f () \n{ \n  :\n}\n' >>defs
     run tk PATH="$S/a:$S/b" -- --read-hash -i ll <defs 2>&1
     [ "$output" = "alias ll='x -l | y | x'
 $T$S/a/x
@@ -109,7 +111,6 @@ $(moved x "$S/b/x" "$S/a/x")" ]
 $PROG: y: $S/b/y: match
 $(stale y "$S/gone" "no longer exists")" ]
     # A function shown in place of the search leaves nothing to compare; --all searches.
-    echo "hash f=$S/gone" >>defs
     run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash --read-functions f <defs
     [ "$stderr" = "" ]
     run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash --read-functions --all f <defs
@@ -121,6 +122,11 @@ $(stale y "$S/gone" "no longer exists")" ]
     run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash -i hash <listing
     [ "$status" -eq 1 ]
     [ "$output" = "" ]
+    # Past the leading block a hash line is text of an alias value, never the shell's memory.
+    printf "alias ll='x\nbuiltin hash -p %s x\n'\n" "$S/b/x" >forged
+    run --separate-stderr tk PATH="$S/a:$S/b" -- --read-hash x <forged
+    [ "$status" -eq 0 ]
+    [ "$stderr" = "" ]
 }
 
 @test "control characters, lone 8-bit bytes and backslashes of names and paths are escaped" {

@@ -128,7 +128,7 @@ $shown_function
 
 @test "bash, zsh, ksh93, mksh: the path the shell remembers is set against what PATH finds now" {
     # The shell remembers late/cmd; a copy then comes into early/, before it in PATH. bash, zsh
-    # and mksh go on running the old one; ksh93 searches again and remembers the new one.
+    # and mksh go on running the old one; ksh93 searches again and runs the new one.
     SEARCH="$SANDBOX/bin:$SANDBOX/early:$SANDBOX/late"
     mkdir early late
     ln -s "$(command -v chmod)" "$(command -v rm)" bin/
@@ -145,8 +145,10 @@ $shown_function
             "trakko cmd" "rm $gone" "trakko cmd; echo \"status $st\""
         [ "$output" = "$expected"$'\nstatus 0' ] ||
             { printf '%s: expected\n%s\ngot\n%s\n' $shell "$expected" "$output"; false; }
-        expected="${moved:+$moved$'\n'}trakko: cmd: the shell remembers $gone, which no longer"
-        expected+=" exists (hash -r forgets it)"
+        # Once the remembered file is gone, zsh and mksh search again and run the copy that
+        # trakko printed, and ksh93 remembers nothing that beats a search: only bash fails.
+        expected=$moved
+        [ $shell = bash ] && expected+=$'\n'"trakko: cmd: the shell remembers $gone, which no longer exists (hash -r forgets it)"
         [ "$stderr" = "$expected" ] ||
             { printf '%s: expected\n%s\ngot\n%s\n' $shell "$expected" "$stderr"; false; }
     done
@@ -179,8 +181,8 @@ $shown_function
     # The options that --help lists, as completion.bats takes them apart.
     expected=$(tk -- --help | grep -E '^  -' | sed -E 's/^  (-[^ ,]+(, -[^ ,]+)*),? .*/\1/' |
         sed -E 's/-\[([a-zA-Z]+)\]/-\1/' | tr -d ',' | tr ' ' '\n' |
-        sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/' | LC_ALL=C sort)
-    [ "$(echo "$expected" | wc -l)" -eq 20 ]
+        sed -E 's/^-([a-zA-Z])([a-zA-Z]+)$/-\1\n-\2/; s/=NAME$//' | LC_ALL=C sort)
+    [ "$(echo "$expected" | wc -l)" -eq 23 ]
     offered=$(echo "$output" | sed '/^---$/,$d' | LC_ALL=C sort)
     [ "$offered" = "$expected" ] || { diff <(echo "$expected") <(echo "$offered"); false; }
     [ "$(echo "$output" | sed '1,/^---$/d')" = "lister${T}command" ]

@@ -20,14 +20,43 @@ bool counts_toward_status(std::string_view finding) {
     return !finding.starts_with("note: ");
 }
 
+// The shell that --shell names, as the audit's lines name it.
+const char* shell_label(const RunContext& run) {
+    switch (run.options.shell) {
+        case ShellName::bash:
+            return "bash in POSIX mode";
+        case ShellName::zsh:
+            return "zsh";
+        case ShellName::ksh93:
+            return "ksh93";
+        case ShellName::mksh:
+            return "mksh";
+        default:
+            return "fish";
+    }
+}
+
 // A tilde word that names no user is left as it is, and the entry then names a directory
 // relative to the working directory.
-std::string tilde_finding(const TildeHomes& homes, std::string_view field) {
+std::string tilde_finding(const RunContext& run, std::string_view field) {
+    if (run.path_tildes == PathTildes::none)
+        return std::string("tilde: ") + shell_label(run) + " takes it literally, as execvp(3) does";
     std::string user(leading_tilde_user(field));
-    auto known = homes.users.find(user);
-    if (!user.empty() && known != homes.users.end() && !known->second)
+    auto known = run.homes.users.find(user);
+    if (!user.empty() && known != run.homes.users.end() && !known->second)
         return "tilde: no user " + user + ", so taken literally";
+    if (run.path_tildes == PathTildes::leading)
+        return "tilde: expanded by bash, the word that begins the entry only; other shells and "
+               "execvp(3) take it literally";
     return "tilde: expanded by trakko and bash only; other shells and execvp(3) take it literally";
+}
+
+// The directory an entry names, as the run's shell reads a '~' at its start.
+std::string entry_text(RunContext& run, std::string_view field) {
+    std::string written(field);
+    if (field[0] != '~' || run.path_tildes == PathTildes::none) return written;
+    if (run.path_tildes == PathTildes::leading) return expand_tilde_prefix(written, run.homes);
+    return expand_tildes(written, run.homes);
 }
 
 // The findings of one entry, in the order they are written.
@@ -40,11 +69,10 @@ std::vector<std::string> findings_of(Audit& audit, size_t number, std::string_vi
         if (!fresh) findings.push_back("duplicate of entry " + std::to_string(first->second));
         return findings;
     }
-    std::string written(field);
-    std::string text = field[0] == '~' ? expand_tildes(written, audit.run.homes) : written;
+    std::string text = entry_text(audit.run, field);
     if (text.empty() || text[0] != '/')
         findings.emplace_back("relative: resolved against the working directory");
-    if (field[0] == '~') findings.push_back(tilde_finding(audit.run.homes, field));
+    if (field[0] == '~') findings.push_back(tilde_finding(audit.run, field));
     auto [known, added] = audit.examinations.try_emplace(text);
     if (added) known->second = examine(audit, text);
     const Examination& exam = known->second;

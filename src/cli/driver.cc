@@ -16,6 +16,7 @@
 #include "shell/alias_resolution.h"
 #include "shell/answer.h"
 #include "util/report.h"
+#include "shell/facts.h"
 
 namespace {
 
@@ -40,32 +41,40 @@ void warn_if_stdin_is_tty(const OptionSet& options) {
                         : options.opt_read_alias ? "--read-functions, --read-alias, -i"
                                                  : "--read-functions";
     if (options.opt_read_hash) which += which.empty() ? "--read-hash" : ", --read-hash";
+    if (options.opt_read_builtins) which += which.empty() ? "--read-builtins" : ", --read-builtins";
     write_message(which + ": Warning: stdin is a tty.\n");
 }
 
 // Answers one COMMAND (a missing one reported); true when something was printed.
 bool handle_command(RunContext& run, Definitions& defs, const char* command) {
-    Answer answer = answer_name(run, defs, 0, command);
+    Answer answer = answer_name(run, defs, {command, 0});
     if (answer.lookup.failure) fatal(answer.lookup.failure);
     return answer.found();
 }
 
-// Whether standard input is read: for the definitions of COMMANDs, and for the remembered
-// paths of COMMANDs or of the audit.
-bool reads_listing(const OptionSet& options, bool has_commands) {
-    bool definitions = options.opt_read_alias || options.opt_read_functions;
-    return (has_commands && (definitions || options.opt_read_hash)) ||
-           (options.opt_read_hash && options.opt_check_path);
+bool reads_facts(const OptionSet& options) {
+    return options.opt_read_hash || options.opt_read_builtins;
 }
 
-// Without a COMMAND only the remembered paths are of use.
-void read_listing(RunContext& run, Definitions& defs, bool has_commands) {
+// Whether standard input is read: for the definitions of COMMANDs, for the shell's facts about
+// COMMANDs, and for the remembered paths and the state of the shell that the audit reports.
+bool reads_listing(const OptionSet& options, bool has_commands) {
+    bool definitions = options.opt_read_alias || options.opt_read_functions;
+    return (has_commands && (definitions || reads_facts(options))) ||
+           (reads_facts(options) && options.opt_check_path);
+}
+
+// Without a COMMAND only the shell's facts are of use.
+void read_listing(RunContext& run, Definitions& defs, std::optional<ShellFacts>& facts,
+                  bool has_commands) {
     OptionSet reading = run.options;
     if (!has_commands) reading.opt_read_alias = reading.opt_read_functions = false;
     warn_if_stdin_is_tty(reading);
-    defs = read_definitions(reading);
+    defs = read_definitions(reading, reads_facts(reading) ? facts_block_end : nullptr);
     if (defs.input.read_error != 0) fatal({Failure::standard_input, defs.input.read_error});
-    run.remembered = std::move(defs.remembered);
+    if (!reads_facts(reading)) return;
+    run.shell_facts = &facts.emplace(read_shell_facts(defs.facts, reading));
+    run.path_tildes = path_tildes_of(run.options, run.shell_facts);
 }
 
 // The start-up of the run: the options, then the prefixes they need. False when --help or
@@ -135,10 +144,13 @@ int driver_main(int argc, char** argv) {
     std::optional<Explanation> explanation;
     if (run.options.opt_explain) run.explanation = &explanation.emplace();
     bool has_commands = argc > first_command;
-    // The remembered paths are audited with PATH, so that with them the listing comes first.
+    // The remembered paths are audited with PATH, and the shell's state says how PATH reads:
+    // with them the listing comes first.
     Definitions defs;
-    bool read_early = run.options.opt_read_hash && reads_listing(run.options, has_commands);
-    if (read_early) read_listing(run, defs, has_commands);
+    std::optional<ShellFacts> facts;
+    run.path_tildes = path_tildes_of(run.options, nullptr);
+    bool read_early = reads_facts(run.options) && reads_listing(run.options, has_commands);
+    if (read_early) read_listing(run, defs, facts, has_commands);
     // The audit counts towards the status like a missing COMMAND; on its own it is the run.
     int failures = run.options.opt_check_path ? check_path(run) : 0;
     if (!has_commands) {
@@ -148,7 +160,7 @@ int driver_main(int argc, char** argv) {
     }
     auto count = static_cast<size_t>(argc - first_command);
     CommandList commands = make_command_list(argv + first_command, count);
-    if (!read_early && reads_listing(run.options, true)) read_listing(run, defs, true);
+    if (!read_early && reads_listing(run.options, true)) read_listing(run, defs, facts, true);
     if (run.options.opt_read_alias)
         if (Failure failure = resolve_aliases(run, defs, commands)) fatal(failure);
     for (const char* command : commands.entries) {

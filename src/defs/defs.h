@@ -11,7 +11,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "search/remembered.h"
 #include "search/run_context.h"
 
 // The next input line at pos: up to and including its newline, or the rest of the input.
@@ -45,18 +44,13 @@ class AliasLineList {
     };
 
     void assign(std::string_view region, bool may_hold_nul, bool drop_empty);
-    // Leaves out the lines that start at these offsets of the region, in increasing order.
-    void drop_lines(std::vector<size_t> starts) { dropped_ = std::move(starts); }
     iterator begin() const { return iterator(this, 0); }
     iterator end() const { return iterator(this, region_.size()); }
 
   private:
-    bool dropped_at(size_t pos) const;
-
     std::string_view region_;
     bool may_hold_nul_ = false;
     bool drop_empty_ = false;
-    std::vector<size_t> dropped_;
 };
 
 // One function of the listing. name and body are views into the stored input; body holds the
@@ -124,7 +118,7 @@ struct Definitions {
     bool brace_style = false;    // a header of the "name () {" form was read: the form printed
     InputBlock input;            // empty for definitions read from a caller's buffer
     WordOutputs resolved_words;  // what each command word of the alias values printed
-    std::optional<RememberedPaths> remembered;  // the hash lines, under --read-hash only
+    std::string_view facts;      // the leading block of the shell's own facts, when asked for
 };
 
 // The COMMAND list: the argument texts in order, a struck entry being null, with an index from
@@ -144,19 +138,19 @@ CommandList make_command_list(char** argv, size_t count);
 // The position of the first entry equal to text that is not struck, or npos.
 size_t first_unstruck(CommandList& commands, std::string_view text);
 
+// Where the block of the shell's own facts that leads input ends (0: there is none). The layer
+// that knows those lines hands it to the reader, who keeps the block apart: no line of it is
+// an alias line.
+using FactsBlockEnd = size_t (*)(std::string_view input);
+
 // Reads standard input to its end and returns the alias lines and functions that options ask
-// for; a read that fails leaves its reason in the input's read_error, and no definitions.
-Definitions read_definitions(const OptionSet& options);
+// for, and the leading block of facts that facts_end finds (none when it is null); a read that
+// fails leaves its reason in the input's read_error, and no definitions.
+Definitions read_definitions(const OptionSet& options, FactsBlockEnd facts_end = nullptr);
 
 // The same over a byte buffer that stays alive for the rest of the run.
-Definitions read_definitions_from(std::string_view input, const OptionSet& options);
-
-// True when line, not empty and cut at its first NUL byte, is a function header of the listing.
-bool is_function_header(std::string_view line);
-
-// The end of the function body that starts at pos: just after its first line that is exactly
-// "}\n", or the end of the input.
-size_t function_body_end(std::string_view input, size_t pos);
+Definitions read_definitions_from(std::string_view input, const OptionSet& options,
+                                  FactsBlockEnd facts_end = nullptr);
 
 // Appends the shell words of line to text, quotes and escapes removed, one after another, and
 // the end of each in text to ends; false when the shell would read the line as more than plain
@@ -166,19 +160,6 @@ bool read_shell_words(std::string_view line, std::string& text, std::vector<size
 // The same for a line without a quote, an escape or a byte that read_shell_words refuses: its
 // words as views into it. False for any other line, that read_shell_words must read.
 bool split_plain_words(std::string_view line, std::vector<std::string_view>& words);
-
-// What a listing line is to --read-hash: none of its lines; one that the shell would search
-// for again (a relative path), or that it never uses, both skipped; or an entry.
-enum class HashLine { none, skipped, entry };
-
-// Reads one line (its newline kept or not); name and path are set for an entry.
-HashLine parse_hash_line(std::string_view line, std::string& name, std::string& path);
-
-// Reads the hash lines of input outside function bodies into table, whose names and paths may
-// be views into input; returns the offsets of the lines taken before alias_end, entries and
-// skipped ones, in order.
-std::vector<size_t> read_remembered(std::string_view input, size_t alias_end,
-                                    RememberedPaths& table);
 
 // The first stored function called name, or null.
 const FunctionDef* find_function(FunctionTable& table, std::string_view name);

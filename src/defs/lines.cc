@@ -41,13 +41,8 @@ void AliasLineList::iterator::settle() {
         std::string_view raw = next_line(region, pos_);
         next_ = pos_ + raw.size();
         line_ = until_nul(raw, list_->may_hold_nul_);
-        bool dropped = line_.starts_with("declare -") || (line_.empty() && list_->drop_empty_) ||
-                       list_->dropped_at(pos_);
+        bool dropped = line_.starts_with("declare -") || (line_.empty() && list_->drop_empty_);
         if (!dropped) return;
         pos_ = next_;
     }
-}
-
-bool AliasLineList::dropped_at(size_t pos) const {
-    return !dropped_.empty() && std::binary_search(dropped_.begin(), dropped_.end(), pos);
 }

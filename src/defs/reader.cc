@@ -121,17 +121,13 @@ InputBlock read_standard_input() {
 
 }  // namespace
 
-bool is_function_header(std::string_view line) {
-    Header header;
-    return classify_header(line, header);
-}
-
-size_t function_body_end(std::string_view input, size_t pos) {
-    return body_end(input, pos);
-}
-
-Definitions read_definitions_from(std::string_view input, const OptionSet& options) {
+Definitions read_definitions_from(std::string_view input, const OptionSet& options,
+                                  FactsBlockEnd facts_end) {
     Definitions defs;
+    if (facts_end != nullptr) {
+        defs.facts = input.substr(0, facts_end(input));
+        input.remove_prefix(defs.facts.size());
+    }
     // The function reader looks for NUL bytes in what it reads anyway, while each piece is in
     // the cache; the alias lines get one check of their whole stretch, that spares every line
     // its own search.
@@ -142,19 +138,18 @@ Definitions read_definitions_from(std::string_view input, const OptionSet& optio
         bool may_hold_nul = memchr(region.data(), '\0', region.size()) != nullptr;
         defs.AliasLines.assign(region, may_hold_nul, options.opt_read_functions);
     }
-    if (options.opt_read_hash)
-        defs.AliasLines.drop_lines(read_remembered(input, alias_end, defs.remembered.emplace()));
     return defs;
 }
 
-Definitions read_definitions(const OptionSet& options) {
+Definitions read_definitions(const OptionSet& options, FactsBlockEnd facts_end) {
     InputBlock block = read_standard_input();
     if (block.read_error != 0) {
         Definitions none;
         none.input = std::move(block);
         return none;
     }
-    Definitions defs = read_definitions_from(std::string_view(block.data, block.size), options);
+    Definitions defs =
+        read_definitions_from(std::string_view(block.data, block.size), options, facts_end);
     defs.input = std::move(block);
     return defs;
 }

@@ -35,10 +35,11 @@ void explain_line(RunContext& run, std::string_view command, std::string_view wh
     write_report(run, line);
 }
 
-void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown) {
-    if (function_shown && !run.options.opt_all)
-        explain_line(run, command, "PATH",
-                     "not searched: the shell function comes first (--all searches it too)");
+void explain_unsearched_path(RunContext& run, std::string_view command, const char* shown) {
+    if (shown != nullptr && !run.options.opt_all)
+        explain_line(
+            run, command, "PATH",
+            std::string("not searched: the ") + shown + " comes first (--all searches it too)");
     else if (run.path_list == nullptr)
         explain_line(run, command, "PATH", "unset");
     else if (*run.path_list == '\0')

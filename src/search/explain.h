@@ -65,6 +65,7 @@ void write_report(RunContext& run, std::string_view text);
 void explain_line(RunContext& run, std::string_view command, std::string_view where,
                   std::string_view verdict);
 
-// The line about PATH when the lookup of command does not search it: a shown function came
-// first (function_shown, without --all), or PATH is unset or empty. Nothing otherwise.
-void explain_unsearched_path(RunContext& run, std::string_view command, bool function_shown);
+// The line about PATH when the lookup of command does not search it: what the shell runs came
+// first (shown names it, "shell function" or "shell builtin", without --all), or PATH is unset
+// or empty. Nothing otherwise.
+void explain_unsearched_path(RunContext& run, std::string_view command, const char* shown);

@@ -1,5 +1,6 @@
 #include "search/lookup.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "search/cwd.h"
@@ -8,7 +9,6 @@
 #include "search/normalise.h"
 #include "search/path_list.h"
 #include "search/probe.h"
-#include "search/remembered.h"
 #include "tilde/tilde.h"
 
 // Relative names get "./" in front unless they begin with '.', '/' or '~'.
@@ -26,8 +26,12 @@ PreparedEntry prepare_entry(RunContext& run, const std::string& entry, std::stri
     PreparedEntry prepared{EntrySkip::none, &entry};
     if (entry[0] == '~') {
         if (options.opt_skip_tilde) return {EntrySkip::tilde, nullptr};
-        expanded = expand_tildes(entry, run.homes);
-        prepared.dir = &expanded;
+        // Only bash expands it, and only the tilde word that begins the entry.
+        if (run.path_tildes != PathTildes::none) {
+            expanded = run.path_tildes == PathTildes::words ? expand_tildes(entry, run.homes)
+                                                            : expand_tilde_prefix(entry, run.homes);
+            prepared.dir = &expanded;
+        }
     }
     // --skip-dot looks at the expanded text and skips every relative entry, not only "./...".
     const std::string& dir = *prepared.dir;
@@ -39,21 +43,24 @@ namespace {
 
 // One lookup in progress.
 struct Walk {
-    Walk(RunContext& context, int lines_indent, std::string_view name, bool quietly)
+    Walk(RunContext& context, int lines_indent, std::string_view name, bool quietly,
+         const BoundBuiltin* bound_builtin)
         : run(context),
           indent(lines_indent),
           command(name),
           quiet(quietly),
-          explanation(quietly ? nullptr : context.explanation) {}
+          explanation(quietly ? nullptr : context.explanation),
+          bound(bound_builtin) {}
     RunContext& run;
     int indent;
     std::string_view command;
     // Only the first match is wanted: nothing is printed or explained, nothing ends the run.
     bool quiet;
-    Explanation* explanation;  // the run's, unless quiet
-    std::string candidate;     // storage kept from one entry to the next
-    std::string expanded;      // the same, for a tilde entry's expansion
-    Probe first_printed;       // the probe of the first printed match
+    Explanation* explanation;   // the run's, unless quiet
+    const BoundBuiltin* bound;  // a builtin met where its directory is reached, or null
+    std::string candidate;      // storage kept from one entry to the next
+    std::string expanded;       // the same, for a tilde entry's expansion
+    Probe first_printed;        // the probe of the first printed match
     // A plain run has ended its search: what follows is only probed for the explanation.
     bool stopped = false;
     LookupResult result;
@@ -92,6 +99,17 @@ Outcome refusal(const Probe& probe) {
     return S_ISDIR(probe.status.st_mode) ? Outcome::directory : Outcome::not_executable;
 }
 
+// A builtin bound to dir runs there in place of any file: it is the match of the entry.
+bool meets_bound_builtin(Walk& walk, std::string_view dir) {
+    const std::vector<std::string_view>& dirs = walk.bound->dirs;
+    if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) return false;
+    if (walk.indent == 1) put_char(walk.run.out, '\t');
+    put_text(walk.run.out, walk.bound->line);
+    walk.result.found = true;
+    walk.stopped = !walk.run.options.opt_all;
+    return true;
+}
+
 // Everything the search decides about one entry: whether a skip option passes it over, whether
 // its candidate matches, whether the match is dropped, printed, and ends the search.
 void try_entry(Walk& walk, const std::string& entry, std::string_view base_name) {
@@ -104,6 +122,7 @@ void try_entry(Walk& walk, const std::string& entry, std::string_view base_name)
         return;
     }
     const std::string& dir = *prepared.dir;
+    if (walk.bound != nullptr && !walk.stopped && meets_bound_builtin(walk, dir)) return;
     join_dir_name(dir, base_name, walk.candidate);
     Probe probe = probe_file(walk.candidate.c_str(), walk.explanation != nullptr);
     if (!probe.exec || walk.stopped) {
@@ -151,12 +170,13 @@ LookupResult search(Walk& walk, const char* name) {
 
 }  // namespace
 
-LookupResult lookup_command(RunContext& run, int indent, const char* name) {
-    Walk walk(run, indent, name, false);
+LookupResult lookup_command(RunContext& run, int indent, const char* name,
+                            const BoundBuiltin* bound) {
+    Walk walk(run, indent, name, false, bound);
     return search(walk, name);
 }
 
 LookupResult find_first_match(RunContext& run, const char* name) {
-    Walk walk(run, 0, name, true);
+    Walk walk(run, 0, name, true, nullptr);
     return search(walk, name);
 }

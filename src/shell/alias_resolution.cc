@@ -3,9 +3,9 @@
 #include <string>
 
 #include "search/explain.h"
-#include "search/remembered.h"
 #include "shell/alias_words.h"
 #include "shell/answer.h"
+#include "shell/remembered.h"
 
 namespace {
 
@@ -13,7 +13,10 @@ namespace {
 Failure show_word(RunContext& run, Definitions& defs, std::string_view word,
                   const AnswerRequest& request, bool& found) {
     std::string text(word);
-    Answer answer = answer_name(run, defs, 1, text.c_str(), request);
+    AnswerRequest asked = request;
+    asked.name = text.c_str();
+    asked.indent = 1;
+    Answer answer = answer_name(run, defs, asked);
     found = answer.found();
     return answer.lookup.failure;
 }
@@ -46,7 +49,7 @@ Failure resolve_word(RunContext& run, Definitions& defs, std::string_view word,
 }
 
 AnswerRequest request_for(WordRequest asked, std::string_view alias) {
-    AnswerRequest request;
+    AnswerRequest request{"", 1};
     request.skip_functions = asked != WordRequest::any;
     request.skip_builtins = asked == WordRequest::no_function_no_builtin;
     request.builtins_only = asked == WordRequest::builtin_only;
@@ -104,7 +107,7 @@ Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view 
     AliasParts parts = split_alias_line(line);
     if (commands.entries.empty()) return {};
     size_t matched = first_unstruck(commands, parts.name);
-    if (matched == std::string_view::npos) return {};
+    if (matched == std::string_view::npos || keyword_hides_alias(run, parts.name)) return {};
 
     if (run.explanation != nullptr)
         explain_line(run, parts.name, "alias", "shown from the listing");
@@ -118,7 +121,7 @@ Failure resolve_alias_line(RunContext& run, Definitions& defs, std::string_view 
     }
     std::string_view word;
     while (next_command_word(parts.words, word))
-        if (Failure failure = resolve_word(run, defs, word, commands, matched, {}, '\0'))
+        if (Failure failure = resolve_word(run, defs, word, commands, matched, {"", 1}, '\0'))
             return failure;
     return {};
 }

@@ -2,7 +2,7 @@
 // search of PATH would find now. A remembered path is set against the lookup's first match by
 // device and inode, so that a link to the same file, or the same directory reached by another
 // name, is no news.
-#include "search/remembered.h"
+#include "shell/remembered.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include "search/explain.h"
 #include "search/probe.h"
 #include "search/run_context.h"
+#include "shell/facts.h"
 
 void RememberedPaths::add(std::string_view name, std::string_view path, bool quoted) {
     if (quoted) {
@@ -43,17 +44,24 @@ size_t RememberedPaths::find(std::string_view wanted) {
     return known != last_by_name.end() ? known->second : std::string_view::npos;
 }
 
-std::string remembered_finding(const std::string& remembered,
+std::string remembered_finding(Remembering rule, const std::string& remembered,
                                const std::optional<FirstMatch>& first) {
+    if (rule == Remembering::never) return std::string();
     std::string finding = "the shell remembers " + remembered;
+    // zsh finds a match through a relative entry before it looks at what it remembers.
+    if (rule == Remembering::relative_entries_first && first && first->probed[0] != '/')
+        return std::string();
+    // A shell that searches again for an unusable file runs the first match, if there is one.
+    bool searched_again = rule != Remembering::kept && first;
     struct stat status;
     if (stat(remembered.c_str(), &status) != 0) {
+        if (searched_again) return std::string();
         // Anything but a missing file or directory leaves the file there but out of reach.
         bool gone = errno == ENOENT || errno == ENOTDIR;
         return finding + (gone ? ", which no longer exists" : ", which is not executable");
     }
     if (S_ISDIR(status.st_mode) || effective_access(remembered.c_str(), X_OK) != 0)
-        return finding + ", which is not executable";
+        return searched_again ? std::string() : finding + ", which is not executable";
     if (!first) return finding + "; PATH now finds none";
     if (same_file(first->status, status)) return std::string();
     return finding + "; PATH now finds " + first->printed + " first";
@@ -63,11 +71,13 @@ std::string remembered_finding(const std::string& remembered,
 void tell_remembered(RunContext& run, std::string_view name, const LookupResult& result) {
     // A name with a slash is run as it stands: no shell looks it up in its table.
     if (contains_slash(name)) return;
-    if (!run.remembered) return;
-    RememberedPaths& table = *run.remembered;
+    if (run.shell_facts == nullptr || !run.shell_facts->remembered) return;
+    RememberedPaths& table = *run.shell_facts->remembered;
     size_t line = table.find(name);
     if (line == std::string_view::npos) return;
-    std::string finding = remembered_finding(std::string(table.lines[line].path), result.first);
+    Remembering rule = remembering_of(run.options, run.shell_facts);
+    std::string finding =
+        remembered_finding(rule, std::string(table.lines[line].path), result.first);
     std::string& note = table.notes[line];
     note.clear();
     if (finding.empty()) return;
@@ -77,8 +87,8 @@ void tell_remembered(RunContext& run, std::string_view name, const LookupResult&
 }
 
 void retell_remembered(RunContext& run, std::string_view name) {
-    if (!run.remembered) return;
-    RememberedPaths& table = *run.remembered;
+    if (run.shell_facts == nullptr || !run.shell_facts->remembered) return;
+    RememberedPaths& table = *run.shell_facts->remembered;
     size_t line = table.find(name);
     if (line == std::string_view::npos) return;
     auto told = table.notes.find(line);

@@ -1,8 +1,7 @@
-// --read-hash: the shell's remembered paths as read from the listing, and what the shell
-// remembering one means against what the lookup finds now.
+// --read-hash: the paths the shell remembers for commands, read from the lines in which the
+// shells list them, and set against what the lookup finds.
 #pragma once
 
-#include <cstddef>
 #include <forward_list>
 #include <optional>
 #include <string>
@@ -10,11 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "util/util.h"
+#include "search/run_context.h"
 
-struct RunContext;
-
-// One line of the shell's remembered paths (--read-hash).
+// One line of the shell's remembered paths.
 struct RememberedPath {
     std::string_view name;
     std::string_view path;  // an absolute path, as the listing gives it once unquoted
@@ -38,18 +35,31 @@ struct RememberedPaths {
     void build_index();
 };
 
-// --read-hash: what the shell remembers for a command, set against what the lookup found.
+// What a listing line is to --read-hash: none of its lines; one that the shell would search
+// for again (a relative path), or that it never uses, both skipped; or an entry.
+enum class HashLine { none, skipped, entry };
 
-// The first match of name along PATH as the lookup finds it (a match that --skip-tilde drops
-// included), without printing or explaining anything: its first. A
-// relative match whose working directory cannot be named, or one too long to normalise, is
-// named as probed: nothing about it ends the run.
-LookupResult find_first_match(RunContext& run, const char* name);
+// Reads one line (its newline kept or not); name and path are set for an entry.
+HashLine parse_hash_line(std::string_view line, std::string& name, std::string& path);
+
+// The same, adding an entry to table (whose names and paths may be views into line).
+HashLine read_hash_line(std::string_view line, RememberedPaths& table);
+
+// How the shell uses what it remembers: it runs it whatever it has become (bash); it searches
+// PATH again when the file is gone or not executable (mksh, bash in POSIX mode or with
+// checkhash), and zsh also tries the relative entries of PATH before it; or it remembers
+// nothing that wins over a search (ksh93 searches every time, fish remembers nothing).
+enum class Remembering : unsigned char {
+    kept,
+    searched_again_when_unusable,
+    relative_entries_first,
+    never
+};
 
 // What the shell remembering the path remembered means now: "the shell remembers REMEMBERED"
-// and how it stands against the first match of a search (none when first is none);
-// empty when both are the same file.
-std::string remembered_finding(const std::string& remembered,
+// and how it stands against the first match of a search (none when first is none); empty
+// when both are the same file, or when the shell would run the first match all the same.
+std::string remembered_finding(Remembering rule, const std::string& remembered,
                                const std::optional<FirstMatch>& first);
 
 // After the lookup of name (its output and failure line written), one line on standard error

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "defs/defs.h"
+#include "shell/facts.h"
+#include "shell/remembered.h"
 
 using namespace std::string_literals;
 
@@ -103,39 +106,78 @@ std::string path_of(RememberedPaths& table, std::string_view name) {
     return line == std::string_view::npos ? "none" : std::string(table.lines[line].path);
 }
 
+// The facts of input under both options, as "what name" words in a fixed order, and the alias
+// lines that follow the block.
+struct Read {
+    std::string facts;
+    std::vector<std::string> aliases;
+};
+
+Read read_both(const std::string& input) {
+    OptionSet options;
+    options.opt_read_alias = options.opt_read_functions = true;
+    options.opt_read_hash = options.opt_read_builtins = true;
+    Definitions defs = read_definitions_from(input, options, facts_block_end);
+    ShellFacts facts = read_shell_facts(defs.facts, options);
+    Read read;
+    std::vector<std::string> words;
+    for (auto& [name, on] : facts.builtins)
+        words.push_back((on ? "b:" : "b-n:") + std::string(name));
+    for (auto& [name, on] : facts.keywords)
+        words.push_back((on ? "k:" : "k-n:") + std::string(name));
+    for (std::string_view path : facts.bound) words.push_back("bound:" + std::string(path));
+    for (const RememberedPath& line : facts.remembered->lines)
+        words.push_back("h:" + std::string(line.name) + "=" + std::string(line.path));
+    if (facts.checkhash) words.emplace_back("checkhash");
+    if (facts.posix) words.emplace_back("posix");
+    std::sort(words.begin(), words.end());
+    for (const std::string& word : words) read.facts += (read.facts.empty() ? "" : " ") + word;
+    for (std::string_view line : defs.AliasLines) read.aliases.emplace_back(line);
+    return read;
+}
+
 }  // namespace
 
-TEST(ReadRemembered, LinesOutsideBodiesOnlyTheLastOneForANameCounts) {
+// Only the block that leads the listing holds facts: a line after its first other line is
+// text of an alias value or a function body, whatever it looks like.
+TEST(ShellFacts, OnlyTheLeadingBlockHoldsFactsAndNoneOfItIsAnAliasLine) {
     struct Case {
         std::string input;
-        std::vector<std::string> lines;  // name=path, in input order
-        std::vector<size_t> taken;
-        std::string path_of_a;
+        std::string facts;
+        std::vector<std::string> aliases;
     } cases[] = {
-        {"hash a=/1\nhash b=/2\nhash a=/3\n", {"a=/1", "b=/2", "a=/3"}, {0, 10, 20}, "/3"},
-        // A relative path leaves the earlier line alone, and its line is taken all the same.
-        {"hash a=/1\nhash a=rel\n", {"a=/1"}, {0, 10}, "/1"},
-        // Inside a body, even a here-document line that looks like one is body text.
-        {"f () \n{ \n    cat <<E\nhash a=/1\nE\n}\nhash b=/2\n", {"b=/2"}, {35}, "none"},
-        {"f () {\nhash a=/1\n", {}, {}, "none"},
-        {"alias x=y\nhash a=/1\0\nhash b=/2"s, {"b=/2"}, {21}, "none"},
+        {"hash a=/1\nhash b=/2\nhash a=/3\nalias x=y\n", "h:a=/1 h:a=/3 h:b=/2", {"alias x=y\n"}},
+        // A relative path is taken, and tells nothing.
+        {"hash a=/1\nhash a=rel\nalias x=y\n", "h:a=/1", {"alias x=y\n"}},
+        // A multi-line alias value, a here-document: past the block, never a fact.
+        {"alias x='a\nbuiltin hash -p /tmp/evil/ls ls\n'\n",
+         "",
+         {"alias x='a\n", "builtin hash -p /tmp/evil/ls ls\n", "'\n"}},
+        {"enable echo\nalias e='x\nenable cd'\n", "b:echo", {"alias e='x\n", "enable cd'\n"}},
+        {"f () \n{ \n    cat <<E\nhash a=/1\nE\n}\n", "", {}},
+        {"hash a=/1\0\nhash b=/2\n"s, "", {"hash a=/1", "hash b=/2\n"}},
+        {"enable echo\nenable -n echo\nenable cd\nenable /opt/ast/bin/cat\nenable -n test\n"
+         "keyword if\nkeyword -n repeat\nshopt -s checkhash\nset -o posix\nalias a=b\n",
+         "b-n:echo b-n:test b:cd bound:/opt/ast/bin/cat checkhash k-n:repeat k:if posix",
+         {"alias a=b\n"}},
+        {"set -o posix\nset +o posix\nshopt -u checkhash\n", "", {}},
+        // Not the lines of a shell: a blank inside a name, no name, another shopt.
+        {"enable a b\n", "", {"enable a b\n"}},
+        {"keyword \nenable echo\n", "", {"keyword \n", "enable echo\n"}},
+        {"shopt -s extglob\nenable echo\n", "", {"shopt -s extglob\n", "enable echo\n"}},
     };
     for (const Case& c : cases) {
-        RememberedPaths table;
-        std::vector<size_t> taken = read_remembered(c.input, c.input.size(), table);
-        std::vector<std::string> lines;
-        for (const RememberedPath& line : table.lines)
-            lines.push_back(std::string(line.name) + "=" + std::string(line.path));
-        EXPECT_EQ(lines, c.lines) << c.input;
-        EXPECT_EQ(taken, c.taken) << c.input;
-        EXPECT_EQ(path_of(table, "a"), c.path_of_a) << c.input;
+        Read read = read_both(c.input);
+        EXPECT_EQ(read.facts, c.facts) << c.input;
+        EXPECT_EQ(read.aliases, c.aliases) << c.input;
     }
 }
 
-TEST(ReadRemembered, ManyLookupsGoThroughTheIndexWithTheSameAnswers) {
-    RememberedPaths table;
-    std::string input = "hash a=/1\nhash b=/2\nhash a=/3\n";
-    read_remembered(input, input.size(), table);
+TEST(ShellFacts, ManyLookupsGoThroughTheIndexWithTheSameAnswers) {
+    OptionSet options;
+    options.opt_read_hash = true;
+    ShellFacts facts = read_shell_facts("hash a=/1\nhash b=/2\nhash a=/3\n", options);
+    RememberedPaths& table = *facts.remembered;
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(path_of(table, "a"), "/3");
         EXPECT_EQ(path_of(table, "b"), "/2");
@@ -144,22 +186,23 @@ TEST(ReadRemembered, ManyLookupsGoThroughTheIndexWithTheSameAnswers) {
     EXPECT_FALSE(table.last_by_name.empty());
 }
 
-TEST(ReadRemembered, TheLinesTakenAreNoAliasLines) {
+// Each option takes only its own lines; without either the reader keeps no block at all.
+TEST(ShellFacts, EachOptionTakesItsOwnLines) {
+    std::string input = "hash ls=/bin/ls\nenable echo\nalias ll='ls -l'\n";
     OptionSet options;
     options.opt_read_alias = true;
     options.opt_read_hash = true;
-    std::string input = "alias ll='ls -l'\nhash ls=/bin/ls\nhash x\nbuiltin hash -p rel y\n";
-    Definitions defs = read_definitions_from(input, options);
-    std::vector<std::string> lines;
-    for (std::string_view line : defs.AliasLines) lines.emplace_back(line);
-    EXPECT_EQ(lines, (std::vector<std::string>{"alias ll='ls -l'\n", "hash x\n"}));
-    ASSERT_TRUE(defs.remembered);
-    EXPECT_EQ(path_of(*defs.remembered, "ls"), "/bin/ls");
-
+    ShellFacts facts =
+        read_shell_facts(std::string_view(input).substr(0, facts_block_end(input)), options);
+    EXPECT_EQ(path_of(*facts.remembered, "ls"), "/bin/ls");
+    EXPECT_TRUE(facts.builtins.empty());
     options.opt_read_hash = false;
-    defs = read_definitions_from(input, options);
-    lines.clear();
-    for (std::string_view line : defs.AliasLines) lines.emplace_back(line);
-    EXPECT_EQ(lines.size(), 4u);
-    EXPECT_FALSE(defs.remembered);
+    options.opt_read_builtins = true;
+    facts = read_shell_facts(std::string_view(input).substr(0, facts_block_end(input)), options);
+    EXPECT_FALSE(facts.remembered);
+    EXPECT_EQ(facts.builtins.size(), 1u);
+    Definitions defs = read_definitions_from(input, options);
+    size_t lines = 0;
+    for (std::string_view line : defs.AliasLines) lines += !line.empty();
+    EXPECT_EQ(lines, 3u);
 }

@@ -2,11 +2,9 @@
 //   builtin hash -p PATH NAME    bash's hash -l
 //   hash NAME=PATH               zsh's hash -L, and the ksh93 and mksh integration's lines for
 //   hash -- NAME=PATH            their tracked aliases (alias -t)
-// Like the header of a function, such a line counts only outside a function body: a
-// here-document inside a body may hold anything.
-#include <cstring>
-
+// Such a line counts only in the block of facts that leads the listing (shell/facts.h).
 #include "defs/defs.h"
+#include "shell/remembered.h"
 
 namespace {
 
@@ -81,30 +79,10 @@ HashLine parse_hash_line(std::string_view line, std::string& name, std::string& 
     return kind;
 }
 
-std::vector<size_t> read_remembered(std::string_view input, size_t alias_end,
-                                    RememberedPaths& table) {
-    std::vector<size_t> taken;
+HashLine read_hash_line(std::string_view line, RememberedPaths& table) {
     LineWords words;
     std::string_view name, path;
-    // Room for a line per 64 bytes: the lines then never move while the table grows, and room
-    // left unused is never touched.
-    table.lines.reserve(input.size() / 64);
-    // One look for a NUL byte in the whole listing spares every line its own.
-    bool may_hold_nul = memchr(input.data(), '\0', input.size()) != nullptr;
-    for (size_t pos = 0; pos < input.size();) {
-        std::string_view raw = next_line(input, pos);
-        std::string_view line = until_nul(raw, may_hold_nul);
-        size_t next = pos + raw.size();
-        if (!line.empty() && is_function_header(line)) {
-            pos = function_body_end(input, next);
-            continue;
-        }
-        // A line with a NUL byte cannot come from a shell listing.
-        HashLine kind =
-            line.size() == raw.size() ? parse_line(raw, words, name, path) : HashLine::none;
-        if (kind == HashLine::entry) table.add(name, path, words.quoted);
-        if (kind != HashLine::none && pos < alias_end) taken.push_back(pos);
-        pos = next;
-    }
-    return taken;
+    HashLine kind = parse_line(line, words, name, path);
+    if (kind == HashLine::entry) table.add(name, path, words.quoted);
+    return kind;
 }
