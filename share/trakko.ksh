@@ -50,7 +50,7 @@ __trakko_fixed=$(
                 continue echo eval exec exit export false fc fg getopts global jobs kill let \
                 mknod print printf pwd read readonly realpath rename return set shift sleep \
                 source suspend test times trap true typeset ulimit umask unalias unset wait \
-                whence '\\builtin'; do
+                whence '\builtin'; do
                 case $(whence -v -- "$__trakko_name" 2>/dev/null) in
                     *' builtin'*) print -r -- "enable $__trakko_name" ;;
                 esac

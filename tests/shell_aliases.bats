@@ -44,7 +44,8 @@ in_shell() {
         $run script </dev/null
 }
 
-# The table: shells ~ definitions (lines split at "@") ~ the alias run.
+# The table: shells ~ definitions (lines split at "@") ~ the alias run [~ the builtins and
+# keywords that trakko must name, in order, split at ","].
 ROWS=(
     "bash zsh ksh93 mksh fish~alias inner='innercmd --flag'@alias x='inner x'~x"
     "bash zsh ksh93 mksh~both() { echo function; }@alias x='command both'~x"
@@ -56,7 +57,7 @@ ROWS=(
     "bash zsh ksh93 mksh fish~alias x='fails || target'~x"
     "bash zsh ksh93 mksh fish~alias x='target | both'~x"
     "bash zsh ksh93 mksh~alias x=\$'target\\nboth'~x"
-    "bash zsh ksh93 mksh~alias x='time target'~x"
+    "bash zsh ksh93 mksh~alias x='time target'~x~time"
     "bash zsh ksh93 mksh~alias x=\$'target \\'a b\\''~x"
     "bash zsh ksh93 mksh~alias x=\$'target\\t-l'~x"
     "bash zsh ksh93 mksh~alias x='(target; both) | { innercmd; }'~x"
@@ -64,23 +65,24 @@ ROWS=(
     "bash zsh ksh93 mksh~alias c='command '@alias inner=innercmd@alias x='c inner'~x"
     "bash zsh ksh93 mksh~alias x='exec target'~x"
     "zsh~alias x='noglob target; nocorrect both'~x"
-    "bash zsh ksh93 mksh fish~alias x='builtin echo hi'~x"
+    "bash zsh mksh fish~alias x='builtin echo hi'~x~builtin,echo"
+    "ksh93~alias x='builtin echo hi'~x~builtin"
     "bash zsh ksh93 mksh fish~alias x='command echo hi'~x"
-    "mksh~:~type"
-    "mksh~:~login"
+    "mksh~:~type~\\builtin,whence"
+    "mksh~:~login~\\builtin,exec"
 )
 
 @test "every row: trakko names under the alias what the shell runs for it" {
-    local row shells defs name shell
+    local row shells defs name own shell
     for row in "${ROWS[@]}"; do
-        IFS='~' read -r shells defs name <<<"$row"
+        IFS='~' read -r shells defs name own <<<"$row"
         for shell in $shells; do
             rm -f ran
             local group="{ $name; }"
             [ $shell = fish ] && group="begin; $name; end"
             run --separate-stderr in_shell $shell "${defs//@/$'\n'}" "trakko $name" \
                 "$group >/dev/null 2>&1" wait # ksh93 runs a last pipeline without waiting
-            local told=$output ran named=
+            local told=$output ran named= facts=
             ran=$(cat ran 2>/dev/null || true)
             # The commands of a pipeline run side by side, in no order.
             if [[ $defs == *' | '* ]]; then
@@ -94,7 +96,10 @@ ROWS=(
                 [[ $head = 1 && $line != "$T"* ]] && continue
                 head=0
                 # The shell's own builtins and keywords run no file.
-                [[ $line =~ ^$T[^/:]+:\ shell\ (builtin|keyword)$ ]] && continue
+                if [[ $line =~ ^$T([^/:]+):\ shell\ (builtin|keyword)$ ]]; then
+                    facts+=${facts:+,}${BASH_REMATCH[1]}
+                    continue
+                fi
                 [[ $line == "$T$SANDBOX/tools/"* ]] ||
                     { printf '%s: %s: unexpected %s\n' $shell "$row" "$line"; false; }
                 [[ $defs == *' | '* ]] || named+=${line##*/}$'\n'
@@ -102,6 +107,8 @@ ROWS=(
             [ "${named%$'\n'}" = "$ran" ] ||
                 { printf '%s: %s\nnamed:\n%sran:\n%s\n' $shell "$row" "$named" "$ran"; false; }
             [ -z "$stderr" ] || { printf '%s: %s: %s\n' $shell "$row" "$stderr"; false; }
+            [ -z "$own" ] || [ "$facts" = "$own" ] ||
+                { printf '%s: %s: named %s\n' $shell "$row" "$facts"; false; }
         done
     done
 }
