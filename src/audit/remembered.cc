@@ -1,10 +1,11 @@
 // --check-path with --read-hash: every remembered path of the listing against the lookup's
 // first match for its name, found quietly: the names are the shell's, not COMMANDs, and a
 // plain run would never have looked at them.
+#include "shell/remembered.h"
+
 #include "audit/examine.h"
 #include "search/lookup.h"
 #include "shell/facts.h"
-#include "shell/remembered.h"
 
 // Each name once, in the order of the first line naming it, with the path of the last.
 int audit_remembered(RunContext& run) {

@@ -15,8 +15,8 @@
 #include "search/run_context.h"
 #include "shell/alias_resolution.h"
 #include "shell/answer.h"
-#include "util/report.h"
 #include "shell/facts.h"
+#include "util/report.h"
 
 namespace {
 
