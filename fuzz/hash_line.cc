@@ -1,8 +1,8 @@
 // The shell words of the remembered-path lines: words from the input, each quoted in one of the
 // ways the shells write words (single quotes, $'...' with octal, hex or zsh's \M- and \C-
-// escapes, double quotes), one after another on a line, must be read back as exactly those
-// words. Any bytes at all, read as a line, must give an
-// entry only with an absolute path and a plain name, without NUL bytes.
+// escapes, ksh93's \x[hh] and \u[hhhh], double quotes), one after another on a line, must be read
+// back as exactly those words. Any bytes at all, read as a line, must give an entry only with an
+// absolute path and a plain name, without NUL bytes.
 //
 // A line of bare words, that the hash lines are read with in one pass, must be read the same
 // way by the full reader.
@@ -31,7 +31,8 @@ std::string hex(unsigned char c) {
     return {'\\', 'x', digits[c >> 4], digits[c & 15]};
 }
 
-// zsh's form: \M- for the high bit, \C- for a control byte ("?" for 0x7f).
+// zsh's \M- for the high bit, \C- for a control byte ("?" for 0x7f); its (qqqq) form also
+// writes "\!". Either may stand before the other, any number of times.
 std::string zsh_escape(unsigned char c) {
     std::string out = c & 0x80 ? "\\M-" : "";
     c &= 0x7f;
@@ -39,13 +40,27 @@ std::string zsh_escape(unsigned char c) {
     if (c == 0x1c) return out + "\\C-\\\\";
     if (c < 0x20) return out + "\\C-" + static_cast<char>(c | 0x40);
     if (c == 0x7f) return out + "\\C-?";
-    if (c == '\\' || c == '\'') return out + "\\" + static_cast<char>(c);
+    if (c == '\\' || c == '\'' || c == '!') return out + "\\" + static_cast<char>(c);
     return out + static_cast<char>(c);
+}
+
+// ksh93's form: "\x[hh]" for every byte it will not print, "\u[hhhh]" for a UTF-8 character.
+std::string ksh93_escape(std::string_view word, size_t& at) {
+    static const char digits[] = "0123456789abcdef";
+    auto c = static_cast<unsigned char>(word[at++]);
+    // A two-byte character (what ksh93 writes for NBSP and the C1 controls in C.UTF-8).
+    if (c >= 0xc2 && c < 0xe0 && at < word.size() && (word[at] & 0xc0) == 0x80) {
+        unsigned code = (c & 0x1f) << 6 | (word[at++] & 0x3f);
+        std::string out = "]";
+        for (; code != 0; code >>= 4) out.insert(out.begin(), digits[code & 15]);
+        return "\\u[" + out;
+    }
+    return std::string("\\x[") + digits[c >> 4] + digits[c & 15] + "]";
 }
 
 std::string quoted(std::string_view word, unsigned char style) {
     std::string out;
-    switch (style % 5) {
+    switch (style % 6) {
         case 0:
             out = "'";
             for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -56,7 +71,15 @@ std::string quoted(std::string_view word, unsigned char style) {
             for (char c : word) {
                 auto b = static_cast<unsigned char>(c);
                 bool plain = b >= 0x20 && b < 0x7f && c != '\\' && c != '\'';
-                out += plain ? std::string(1, c) : style % 5 == 1 ? octal(b) : hex(b);
+                out += plain ? std::string(1, c) : style % 6 == 1 ? octal(b) : hex(b);
+            }
+            return out + "'";
+        case 5:
+            out = "$'";
+            for (size_t at = 0; at < word.size();) {
+                auto b = static_cast<unsigned char>(word[at]);
+                bool plain = b >= 0x20 && b < 0x7f && b != '\\' && b != '\'';
+                out += plain ? std::string(1, word[at++]) : ksh93_escape(word, at);
             }
             return out + "'";
         case 3:

@@ -16,16 +16,11 @@
 # inside the function (a here-document's) gets a trailing space, so that it cannot end the
 # block early. A body that is no brace group, such as "f() ( cd /; ls )", is shown inside
 # braces, which runs the same. Each tracked alias of "alias -t", NAME=PATH, becomes a line
-# "hash -- NAME=PATH" as zsh writes them: mksh quotes the name already, ksh93 does not, and
-# gets it single-quoted. It is done with the shell's own expansions, so that it works whatever
-# PATH holds.
-#
-# The shell's facts lead the listing, where no alias value or function body can stand, so
-# that none can forge one (trakko takes them only from that block): the tracked aliases, the
-# builtins and the reserved words, with --read-builtins and --shell=ksh93 or --shell=mksh.
-# ksh93 lists its builtins ("builtin", those bound to a directory as /opt/ast/bin/cat);
-# mksh cannot list or turn off its own, so they, and both shells' reserved words, are taken
-# once here, when this file is sourced, by asking whence about a fixed list of names.
+# "hash -- NAME=PATH" as zsh writes them: mksh quotes the name already; ksh93 does not, even
+# when it holds a newline, and gets it quoted by its own printf %q, the record told apart by
+# the first '/' (of the path: a name never holds one). A ksh93 name with a '=' is left out:
+# the line would give its text up to the '=' as the name. It is done with the shell's own
+# expansions and builtins, so that it works whatever PATH holds.
 #
 # Only what the names asked about need is listed and converted: their aliases, functions and
 # tracked aliases, and those of every word of their aliases' values (all tracked aliases for
@@ -104,7 +99,7 @@ EOF_TRAKKO_BODY
 # take (mksh's ${ ...; } goes through a temporary file), and no process is started.
 function __trakko_listing {
     typeset name line value word seen=$'\n' todo='' functions='' glob=$- every='' named=''
-    typeset listed='' facts='' IFS=$' \t\n;&|()<>{}'
+    typeset listed='' facts='' record='' head text IFS=$' \t\n;&|()<>{}'
     set -f
     for name in "$@"; do
         case $name in --c*) every=1 ;; -*) ;; *) named=1 ;; esac
@@ -138,13 +133,34 @@ function __trakko_listing {
     while [ -n "$value" ]; do
         line=${value%%$'\n'*}
         case $value in *$'\n'*) value=${value#*$'\n'} ;; *) value='' ;; esac
-        case $line in *=*) ;; *) continue ;; esac
-        name=${line%%=*}
-        case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
         case ${KSH_VERSION-} in
-            *MIRBSD*) facts+="hash -- $line"$'\n' ;;
-            *) facts+="hash -- '${name//\'/\'\\\'\'}'=${line#*=}"$'\n' ;;
+            *MIRBSD*)
+                case $line in *=*) ;; *) continue ;; esac
+                name=${line%%=*}
+                case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
+                facts+="hash -- $line"$'\n'
+                continue ;;
         esac
+        # ksh93: a name with a newline spans lines; no name holds a '/', every path
+        # starts with one, quoted ($'/...', '/...') or not, on the record's last line.
+        record=$record$line
+        case $record in
+            */*) ;;
+            *) record=$record$'\n'; continue ;;
+        esac
+        head=${record%%/*}
+        text=${record#"$head"}
+        record=''
+        case $head in
+            *"=\$'") name=${head%"=\$'"} text="\$'$text" ;;
+            *"='") name=${head%"='"} text="'$text" ;;
+            *=) name=${head%=} ;;
+            *) continue ;;
+        esac
+        # The reader takes a name up to its first '='.
+        case $name in '' | *=*) continue ;; esac
+        case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
+        facts+="hash -- $(printf %q "$name")=$text"$'\n'
     done
     case ${KSH_VERSION-} in
         *MIRBSD*) ;;

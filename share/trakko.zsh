@@ -12,7 +12,8 @@
 # --read-hash                    and the remembered paths after it, in hash -L's lines. zsh
 #                                remembers whole directories of PATH at a time, thousands of
 #                                commands: only the names that the listing holds are listed,
-#                                each read from $commands.
+#                                each read from $commands. Each is quoted as $'...'
+#                                ((qqqq)), which keeps every byte; (q+) would not.
 # --read-builtins --shell=zsh    and the builtins and reserved words ($builtins, $reswords and
 #                                those turned off, $dis_builtins, $dis_reswords), so that
 #                                "trakko echo" says what zsh runs, by zsh's own order.
@@ -59,7 +60,7 @@ function __trakko_listing {
             done
         fi
         (( ${+functions[$name]} )) && listed_functions+="$name () {"$'\n'"${functions[$name]}"$'\n}\n'
-        (( ${+commands[$name]} )) && hashed+="hash -- ${(q+)name}=${(q+)commands[$name]}"$'\n'
+        (( ${+commands[$name]} )) && hashed+="hash -- ${(qqqq)name}=${(qqqq)commands[$name]}"$'\n'
     done
     __trakko_in=''
     __trakko_facts

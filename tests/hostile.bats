@@ -85,3 +85,28 @@ changed_while_printing() {
     [ "$output" = "$(printf "alias x='ls | | ls && cat |ls'\n\t%s\n\t%s\n\t%s\n\t%s\nalias y='cat'\n\t%s" \
         "$SANDBOX/bin/ls" "$SANDBOX/bin/ls" "$SANDBOX/bin/cat" "$SANDBOX/bin/ls" "$SANDBOX/bin/cat")" ]
 }
+
+@test "escapes of escapes, nested 100,000 deep or on a 64 KB stack, are read in one pass" {
+    local deep
+    deep=$(printf '\\c%.0s' $(seq 100000))
+    echo "builtin hash -p \$'/bin/${deep}a' ls" >ctrl
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- --read-hash ls <ctrl
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/bin/ls" ]
+    [ "$stderr" = "$PROG: ls: the shell remembers /bin/\\x01, which no longer exists (hash -r forgets it)" ]
+    deep=$(printf '\\M-%.0s' $(seq 100000))
+    echo "hash -- ls=\$'/bin/${deep}a'" >meta
+    run --separate-stderr tk PATH="$SANDBOX/bin" -- --check-path --read-hash <meta
+    [ "$status" -eq 1 ]
+    [ "$output" = "hash: ls: the shell remembers /bin/\\xe1, which no longer exists" ]
+    # Once a frame per escape, a 2 KB line was enough for a small stack (the binary itself:
+    # no memcheck under that stack).
+    deep=$(printf '\\M-\\C-%.0s' $(seq 350))
+    echo "hash -- ls=\$'/bin/${deep}?'" >small
+    run --separate-stderr bash -c 'ulimit -s 64 && exec "$@"' - \
+        env -i PATH="$SANDBOX/bin" "$PROG" --read-hash ls <small
+    [ "$status" -ne 139 ]
+    [ "$status" -eq 0 ]
+    [ "$output" = "$SANDBOX/bin/ls" ]
+    [ "$stderr" = "$PROG: ls: the shell remembers /bin/\\x9f, which no longer exists (hash -r forgets it)" ]
+}

@@ -186,11 +186,12 @@ shell_listing() {
 }
 
 @test "listings written by bash, zsh, ksh93 and mksh are read back name for name" {
-    local names=("t x" "q'x" $'e\303\251' $'tab\tx' 'b\s' 'd$x"q' -dash '[x]' 'semi;c')
+    # ksh93 lists "new<newline>ls" over two lines, the second one like an entry for ls.
+    local names=("t x" "q'x" $'e\303\251' $'tab\tx' 'b\s' 'd$x"q' -dash '[x]' 'semi;c' $'new\nls')
     for n in "${names[@]}"; do make_exe "tools/$n"; done
     mkdir stub
     printf '#!/bin/sh\nexec %s\n' "$(command -v cat)" >stub/trakko && chmod 755 stub/trakko
-    local shown=("t x" "q'x" $'e\303\251' 'tab\x09x' 'b\\s' 'd$x"q' -dash '[x]' 'semi;c')
+    local shown=("t x" "q'x" $'e\303\251' 'tab\x09x' 'b\\s' 'd$x"q' -dash '[x]' 'semi;c' 'new\x0als')
     expected=$(for n in "${shown[@]}"; do
         echo "hash: $n: the shell remembers $S/tools/$n, which no longer exists"
     done | LC_ALL=C sort)
@@ -203,4 +204,29 @@ shell_listing() {
         [ "$got" = "$expected" ] ||
             { echo "$shell:"; cat listing; diff <(echo "$expected") <(echo "$got"); false; }
     done
+}
+
+@test "a listing without remembered-path lines gives the same output and status with --read-hash" {
+    # The reader's fuzz corpus: each file is a byte (two for reader_fd) of switches and a listing.
+    local file skip listing names count=0
+    for file in "$TRAKKO_SOURCE_DIR"/fuzz/corpus/{defs,reader_fd}/*; do
+        skip=1
+        [[ $file == */reader_fd/* ]] && skip=2
+        tail -c +$((skip + 1)) "$file" >listing
+        LC_ALL=C grep -aqE '^(hash |builtin hash -p )' listing && continue
+        count=$((count + 1))
+        # The first word of every line, some of them aliases and functions, and a few names more.
+        mapfile -t names < <(LC_ALL=C awk '{ print $1 }' listing | LC_ALL=C sort -u | head -40)
+        names+=(x y nosuch)
+        for options in "-i --read-functions" "-i --all" "--read-functions"; do
+            # shellcheck disable=SC2086 # the options are separate words
+            run tk PATH="$S/a:$S/b" -- $options -- "${names[@]}" <listing
+            local plain_status=$status plain_output=$output
+            # shellcheck disable=SC2086
+            run tk PATH="$S/a:$S/b" -- $options --read-hash -- "${names[@]}" <listing
+            [ "$status" -eq "$plain_status" ] || { echo "status, $options, $file"; false; }
+            [ "$output" = "$plain_output" ] || { echo "output, $options, $file"; false; }
+        done
+    done
+    [ "$count" -gt 10 ]
 }

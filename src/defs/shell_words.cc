@@ -4,6 +4,7 @@
 // guessed at: the shells quote such bytes themselves.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "defs/defs.h"
 
@@ -51,6 +52,17 @@ long read_number(std::string_view text, size_t& pos, int base, size_t max_digits
     return value;
 }
 
+// ksh93's "\x[hh]" and "\u[hhhh]", that it writes when a hex digit follows or for a character
+// it will not print: the digits up to the closing bracket. False, pos unmoved, for any other text.
+bool bracketed_number(std::string_view text, size_t& pos, long& value) {
+    if (pos >= text.size() || text[pos] != '[') return false;
+    size_t at = pos + 1;
+    value = read_number(text, at, 16, 8);
+    if (value < 0 || at >= text.size() || text[at] != ']') return false;
+    pos = at + 1;
+    return true;
+}
+
 void append_utf8(std::string& out, unsigned long code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
@@ -92,6 +104,7 @@ char simple_escape(char c) {
         case '\'':
         case '"':
         case '?':
+        case '!':  // zsh's (qqqq) quoting writes "\!"
             return c;
         default:
             return '\0';
@@ -101,30 +114,53 @@ char simple_escape(char c) {
 void ansi_escape(std::string_view body, size_t& pos, std::string& out);
 
 // The character after "\c" (bash, ksh) or "\C-" (zsh) as a control character; zsh's "\M-"
-// sets the high bit of the one after it. Either may be an escape itself ("\M-\C-a").
+// sets the high bit of the one after it. The character may be modified again ("\M-\C-a"),
+// any number of times: the modifiers are read in a loop, not one call each, so that no run of
+// them can exhaust the stack, and applied from the innermost out.
 void modified_char(std::string_view body, size_t& pos, std::string& out, bool meta) {
-    if (pos >= body.size()) return;
-    if (body[pos] == '\\' && pos + 1 < body.size()) {
-        ++pos;
-        ansi_escape(body, pos, out);
-    } else {
-        out += body[pos++];
+    std::vector<bool> metas{meta};
+    for (;;) {
+        if (pos >= body.size()) return;
+        if (body[pos] != '\\' || pos + 1 == body.size()) {
+            out += body[pos++];
+            break;
+        }
+        char c = body[pos + 1];
+        if (c == 'c' && pos + 2 < body.size()) {
+            metas.push_back(false);
+            pos += 2;
+        } else if ((c == 'C' || c == 'M') && pos + 3 < body.size() && body[pos + 2] == '-') {
+            metas.push_back(c == 'M');
+            pos += 3;
+        } else {
+            ++pos;
+            ansi_escape(body, pos, out);  // no modifier: it returns without coming back here
+            break;
+        }
     }
     if (out.empty()) return;
     auto last = static_cast<unsigned char>(out.back());
-    out.back() = static_cast<char>(meta ? last | 0x80 : last == '?' ? 0x7f : last & 0x9f);
+    for (size_t i = metas.size(); i-- > 0;)
+        last = metas[i] ? last | 0x80 : last == '?' ? 0x7f : last & 0x9f;
+    out.back() = static_cast<char>(last);
 }
 
 // One escape of a $'...' body, pos just after its backslash.
 void ansi_escape(std::string_view body, size_t& pos, std::string& out) {
     char c = body[pos++];
+    long value = -1;
     if (char simple = simple_escape(c); simple != '\0') {
         out += simple;
     } else if (c >= '0' && c <= '7') {
         --pos;
         out += static_cast<char>(read_number(body, pos, 8, 3) & 0xff);
+    } else if ((c == 'x' || c == 'u') && bracketed_number(body, pos, value)) {
+        if (c == 'x' && value <= 0xff)
+            out += static_cast<char>(value);
+        else
+            append_utf8(out, static_cast<unsigned long>(value));
     } else if (c == 'x' || c == 'u' || c == 'U') {
-        long value = read_number(body, pos, 16, c == 'x' ? 2 : c == 'u' ? 4 : 8);
+        value = read_number(body, pos, 16, c == 'x' ? 2 : c == 'u' ? 4 : 8);
         if (value < 0)
             out.append("\\").append(1, c);
         else if (c == 'x')

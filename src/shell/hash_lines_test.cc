@@ -12,6 +12,12 @@ using namespace std::string_literals;
 
 namespace {
 
+std::string repeated(std::string_view text, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += text;
+    return out;
+}
+
 std::string kind_name(HashLine kind) {
     return kind == HashLine::none ? "none" : kind == HashLine::skipped ? "skipped" : "entry";
 }
@@ -61,6 +67,22 @@ TEST(ParseHashLine, Table) {
         {"hash x=/a\\ b\"c\"'d'$'e'", "entry", "x", "/a bcde"},
         {"hash x=$'/\\x414'", "entry", "x", "/A4"},  // two hex digits at most
         {"hash x=\"/a#b\" #c", "none", "", ""},      // a word of its own is a comment
+        // Modifiers of modifiers, in any number: read in one pass, innermost first.
+        {"builtin hash -p $'/bin/" + repeated("\\c", 100000) + "a' ls", "entry", "ls", "/bin/\x01"},
+        {"hash -- ls=$'/bin/" + repeated("\\M-", 100000) + "a'", "entry", "ls", "/bin/\xe1"},
+        {"hash x=$'/" + repeated("\\M-\\C-", 50000) + "?\\C-\\M-a'", "entry", "x", "/\x9f\x81"},
+        // ksh93's bracketed escapes (alias -t in C.UTF-8, and \x[hh] before a hex digit).
+        {"hash -- 'a b'=$'/p/a\\u[a0]b\\u[200b]\\u[2028]\\u[feff]\\u[85]'", "entry", "a b",
+         "/p/a\xc2\xa0"
+         "b\u200b\u2028\ufeff\xc2\x85"},
+        {"hash -- x=$'/p/a\\x[a9]b\\xef\\xbb\\x[bf]b\\x[100]'", "entry", "x",
+         "/p/a\xa9"
+         "b\xef\xbb\xbf"
+         "b\xc4\x80"},
+        {"hash -- x=$'/p\\u[zz]\\x[a9\\u[]'", "entry", "x", "/p\\u[zz]\\x[a9\\u[]"},
+        {"hash -- x=$'/p\\x[0]'", "none", "", ""},
+        // zsh's (qqqq) quoting.
+        {"hash -- $'a\\!b'=$'/p/a\\!\\302\\205'", "entry", "a!b", "/p/a!\xc2\x85"},
         {"hash  x=/a  ", "entry", "x", "/a"},
         // Lines that are not the shells' own: ordinary lines.
         {"hash ls", "none", "", ""},
