@@ -63,18 +63,18 @@ function __trakko_listing {
     while ((${#todo[@]})); do
         name=${todo[0]}
         todo=("${todo[@]:1}")
-        # A word with a "=" names no alias or function: it is an assignment.
-        [[ -n $name && $name != *=* && -z ${seen[$name]+set} ]] || continue
+        [[ -n $name && -z ${seen[$name]+set} ]] || continue
         seen[$name]=1
-        # BASH_ALIASES is built afresh from every alias at each use: only for an alias.
-        if alias -- "$name" >/dev/null 2>&1; then
+        # BASH_ALIASES is built afresh from every alias at each use: only for an alias. A name
+        # with a "=" is no alias or function (declare would take it for an assignment).
+        if [[ $name != *=* ]] && alias -- "$name" >/dev/null 2>&1; then
             value=${BASH_ALIASES[$name]}
             aliases+="alias $name='${value//\'/\'\\\'\'}'"$'\n'
             # Every word may be a command: a few too many cost nothing.
             IFS=$' \t\n;&|()<>{}' read -r -d '' -a words <<<"$value"
             for word in "${words[@]}"; do todo+=("${word//[\\\'\"]/}"); done
         fi
-        declare -F -- "$name" >/dev/null && functions+=("$name")
+        [[ $name != *=* ]] && declare -F -- "$name" >/dev/null && functions+=("$name")
         [[ -n ${BASH_CMDS[$name]+set} ]] &&
             printf -v value 'builtin hash -p %q %q\n' "${BASH_CMDS[$name]}" "$name" && hashed+=$value
     done

@@ -98,35 +98,43 @@ EOF_TRAKKO_BODY
 # values, inner aliases followed. The output of a builtin is taken only where there is one to
 # take (mksh's ${ ...; } goes through a temporary file), and no process is started.
 function __trakko_listing {
-    typeset name line value word seen=$'\n' todo='' functions='' glob=$- every='' named=''
-    typeset listed='' facts='' record='' head text IFS=$' \t\n;&|()<>{}'
+    typeset name line value word seen=/ todo='' functions='' glob=$- every='' named=''
+    typeset listed='' facts='' tracked='' record='' head text IFS=$' \t\n;&|()<>{}'
     set -f
     for name in "$@"; do
         case $name in --c*) every=1 ;; -*) ;; *) named=1 ;; esac
-        todo+=$name$'\n'
+        # "/" parts the names below: a name that holds one is no alias, function or tracked
+        # alias (a name with a newline is all three).
+        case $name in */*) continue ;; esac
+        todo+=$name/
     done
     # --check-path audits every remembered path, and so does a run without a name.
     [ -n "$named" ] || every=1
+    tracked=$'\n'${ alias -t; }
     while [ -n "$todo" ]; do
-        name=${todo%%$'\n'*}
-        todo=${todo#*$'\n'}
-        case $seen in *$'\n'"$name"$'\n'*) continue ;; esac
+        name=${todo%%/*}
+        todo=${todo#*/}
+        case $seen in */"$name"/*) continue ;; esac
         case $name in '' | -*) continue ;; esac
-        seen+=$name$'\n'
+        seen+=$name/
         # ksh93's alias lists nothing after "--"; names that begin with "-" were left out.
-        if alias "$name" >/dev/null 2>&1; then
+        # "alias NAME" shows a tracked alias too: those are told by "alias -t".
+        if alias "$name" >/dev/null 2>&1 &&
+            case $tracked in *$'\n'"$name="* | *$'\n'"'$name'="*) false ;; esac; then
             line=${ alias "$name"; }
             listed+=$line$'\n'
             value=${line#*=}
             # Every word may be a command: a few too many cost nothing.
-            for word in ${value//[\\\'\"]/}; do todo+=$word$'\n'; done
+            for word in ${value//[\\\'\"]/}; do
+                case $word in */*) ;; *) todo+=$word/ ;; esac
+            done
         fi
-        typeset -f "$name" >/dev/null 2>&1 && functions+=$name$'\n'
+        typeset -f "$name" >/dev/null 2>&1 && functions+=$name/
     done
     case $glob in *f*) ;; *) set +f ;; esac
     while [ -n "$functions" ]; do
-        listed+=${ __trakko_function "${functions%%$'\n'*}"; }$'\n'
-        functions=${functions#*$'\n'}
+        listed+=${ __trakko_function "${functions%%/*}"; }$'\n'
+        functions=${functions#*/}
     done
     # The facts lead: the tracked aliases of those names, the builtins, the fixed lines.
     value=${ alias -t; }
@@ -136,8 +144,7 @@ function __trakko_listing {
         case ${KSH_VERSION-} in
             *MIRBSD*)
                 case $line in *=*) ;; *) continue ;; esac
-                name=${line%%=*}
-                case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
+                # mksh quotes the names it lists: its few tracked aliases all go.
                 facts+="hash -- $line"$'\n'
                 continue ;;
         esac
@@ -159,7 +166,7 @@ function __trakko_listing {
         esac
         # The reader takes a name up to its first '='.
         case $name in '' | *=*) continue ;; esac
-        case $every$seen in 1*) ;; *$'\n'"$name"$'\n'*) ;; *) continue ;; esac
+        case $every$seen in 1*) ;; */"$name"/*) ;; *) continue ;; esac
         facts+="hash -- $(printf %q "$name")=$text"$'\n'
     done
     case ${KSH_VERSION-} in
