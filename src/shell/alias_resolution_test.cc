@@ -7,23 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "defs/commands_test.h"
 
-// The COMMAND texts of one test, kept alive beside the list that points at them.
-struct Commands {
-    std::vector<std::string> texts;
-    std::vector<char*> argv;
-    CommandList list;
-    explicit Commands(std::vector<std::string> given) : texts(std::move(given)) {
-        for (std::string& text : texts) argv.push_back(text.data());
-        list = make_command_list(argv.data(), argv.size());
-    }
-    std::vector<bool> struck() const {
-        std::vector<bool> flags;
-        for (const char* entry : list.entries) flags.push_back(entry == nullptr);
-        return flags;
-    }
-};
+namespace {
 
 // Resolves lines against commands with no PATH and no functions; returns what was printed.
 std::string resolve(std::vector<std::string> lines, Commands& commands, bool all) {
