@@ -14,8 +14,8 @@
 # line, and any other function a "NAME () {" block with the body that fish prints between its
 # "function" line and its "end", closed by a line holding only "}". A body line that is only
 # "}" (inside a quoted string) gets a trailing space, so that it cannot end the block early.
-# Only those names are looked at: listing every function would load, and so run, every file
-# of fish's function path. The builtins (builtin -n) come first, with --read-builtins and
+# Only those names, and the words of their aliases' values, are looked at: listing every
+# function would load, and so run, every file of fish's function path. The builtins (builtin -n) come first, with --read-builtins and
 # --shell=fish, in the block that trakko takes them from, then the aliases, as trakko expects.
 # The status of the pipe is the binary's own.
 
@@ -25,13 +25,20 @@ function __trakko_facts --description 'Write the facts of fish that trakko reads
     end
 end
 
-function trakko --description 'Write the full path of commands, aliases and functions'
+# __trakko_listing NAME...: the listing that trakko needs for the NAMEs, and for every word of
+# their aliases' values, inner aliases followed.
+function __trakko_listing
+    set -l todo $argv
+    set -l seen
     set -l aliases
     set -l functions
-    for name in $argv
-        if string match -q -- '-*' $name; or contains -- $name $functions
+    while set -q todo[1]
+        set -l name $todo[1]
+        set --erase todo[1]
+        if test -z "$name"; or string match -q -- '-*' $name; or contains -- $name $seen
             continue
         end
+        set --append seen $name
         functions --query -- $name; or continue
         set -l description (functions --details --verbose -- $name)[5]
         set -l value (string replace --regex -- \
@@ -41,30 +48,28 @@ function trakko --description 'Write the full path of commands, aliases and func
             continue
         end
         set --append aliases "alias $name='"(string replace --all -- "'" "'\\''" $value)"'"
-        # The first word of every command that the alias runs may name a function.
-        for command in (string split -- '|' (string replace --all --regex -- '[|&]+' '|' $value))
-            set -l word (string split --no-empty --fields 1 -- ' ' (string trim -- $command))
-            if test -n "$word"; and not contains -- $word $functions; and functions --query -- $word
-                set --append functions $word
-            end
-        end
+        # Every word may be a command: a few too many cost nothing.
+        set --append todo (string split --no-empty -- ' ' \
+            (string replace --all --regex -- '[\s;&|()<>{}\'"\\\\]' ' ' $value))
     end
-    begin
-        __trakko_facts
-        for line in $aliases
-            echo $line
+    __trakko_facts
+    for line in $aliases
+        echo $line
+    end
+    for name in $functions
+        set -l text (functions --no-details -- $name)
+        printf '%s () {\n' $name
+        # $text[2..-2] would run backwards for a definition of two lines.
+        if test (count $text) -gt 2
+            string replace --regex -- '^}$' '} ' $text[2..-2]
         end
-        for name in $functions
-            set -l text (functions --no-details -- $name)
-            printf '%s () {\n' $name
-            # $text[2..-2] would run backwards for a definition of two lines.
-            if test (count $text) -gt 2
-                string replace --regex -- '^}$' '} ' $text[2..-2]
-            end
-            printf '}\n'
-        end
-    end | command trakko --tty-only --read-alias --read-functions --read-builtins --shell=fish \
-        --show-tilde --show-dot $argv
+        printf '}\n'
+    end
+end
+
+function trakko --description 'Write the full path of commands, aliases and functions'
+    __trakko_listing $argv | command trakko --tty-only --read-alias --read-functions \
+        --read-builtins --shell=fish --show-tilde --show-dot $argv
 end
 
 # fish reads vendor completions from share/fish/vendor_completions.d only under the prefixes of

@@ -22,12 +22,10 @@
 # the line would give its text up to the '=' as the name. It is done with the shell's own
 # expansions and builtins, so that it works whatever PATH holds.
 #
-# The shell's facts lead the listing, where no alias value or function body can stand, so
-# that none can forge one (trakko takes them only from that block): the tracked aliases, the
-# builtins and the reserved words, with --read-builtins and --shell=ksh93 or --shell=mksh.
-# ksh93 lists its builtins ("builtin", those bound to a directory as /opt/ast/bin/cat);
-# mksh cannot list or turn off its own, so they, and both shells' reserved words, are taken
-# once here, when this file is sourced, by asking whence about a fixed list of names.
+# Only what the names asked about need is listed and converted: their aliases, functions and
+# tracked aliases, and those of every word of their aliases' values (all tracked aliases for
+# --check-path). Converting every function of the start-up file, a process each in mksh, made
+# one answer cost seconds; ${ ...; } runs its commands in this shell, without a process.
 #
 # The listing goes in as a here-document rather than through a pipe: mksh has no process
 # substitution, and this way the status is the binary's own even under pipefail when it reads
@@ -47,7 +45,7 @@ __trakko_fixed=$(
                 continue echo eval exec exit export false fc fg getopts global jobs kill let \
                 mknod print printf pwd read readonly realpath rename return set shift sleep \
                 source suspend test times trap true typeset ulimit umask unalias unset wait \
-                whence; do
+                whence '\builtin'; do
                 case $(whence -v -- "$__trakko_name" 2>/dev/null) in
                     *' builtin'*) print -r -- "enable $__trakko_name" ;;
                 esac
@@ -56,12 +54,98 @@ __trakko_fixed=$(
 )
 unset __trakko_name
 
-function __trakko_facts {
-    typeset line name record='' head text
-    alias -t | while IFS= read -r line; do
+# __trakko_function NAME: NAME's definition as a "NAME () {" block closed by a line "}".
+function __trakko_function {
+    typeset name=$1 text head line blank=$' \t' indent=''
+    text=${ typeset -f "$name"; }
+    # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
+    head=${text%%$'\n'*}
+    text=${text#"$head"}
+    head=${head#"${head%%[!$blank]*}"}
+    case $head in function[$blank]*) head=${head#function} ;; esac
+    head=${head#"${head%%[!$blank]*}"}
+    head=${head#"$name"}
+    head=${head#"${head%%[!$blank]*}"}
+    case $head in '('*')'*) head=${head#*')'} ;; esac
+    text=$head$text
+    text=${text#"${text%%[!$blank$'\n']*}"}
+    text=${text%"${text##*[!$blank$'\n']}"}
+    case $text in
+        '{'*'}')
+            # The braces go, with the blanks and empty lines they leave behind.
+            text=${text#'{'}
+            text=${text%'}'}
+            text=${text#"${text%%[!$blank]*}"}
+            text=${text%"${text##*[!$blank]}"}
+            case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
+            text=${text%$'\n'}
+            indent='' ;;
+        *) indent=$'\t' ;;
+    esac
+    print -r -- "$name () {"
+    while IFS= read -r line; do
+        line=$indent$line
+        [ "$line" = '}' ] && line='} '
+        print -r -- "$line"
+    done <<EOF_TRAKKO_BODY
+$text
+EOF_TRAKKO_BODY
+    print -r -- '}'
+}
+
+# __trakko_listing NAME...: sets __trakko_in to the listing that trakko needs for the NAMEs:
+# their aliases, functions and tracked aliases, and those of every word of their aliases'
+# values, inner aliases followed. The output of a builtin is taken only where there is one to
+# take (mksh's ${ ...; } goes through a temporary file), and no process is started.
+function __trakko_listing {
+    typeset name line value word seen=/ todo='' functions='' glob=$- every='' named=''
+    typeset listed='' facts='' tracked='' record='' head text IFS=$' \t\n;&|()<>{}'
+    set -f
+    for name in "$@"; do
+        case $name in --c*) every=1 ;; -*) ;; *) named=1 ;; esac
+        # "/" parts the names below: a name that holds one is no alias, function or tracked
+        # alias (a name with a newline is all three).
+        case $name in */*) continue ;; esac
+        todo+=$name/
+    done
+    # --check-path audits every remembered path, and so does a run without a name.
+    [ -n "$named" ] || every=1
+    tracked=$'\n'${ alias -t; }
+    while [ -n "$todo" ]; do
+        name=${todo%%/*}
+        todo=${todo#*/}
+        case $seen in */"$name"/*) continue ;; esac
+        case $name in '' | -*) continue ;; esac
+        seen+=$name/
+        # ksh93's alias lists nothing after "--"; names that begin with "-" were left out.
+        # "alias NAME" shows a tracked alias too: those are told by "alias -t".
+        if alias "$name" >/dev/null 2>&1 &&
+            case $tracked in *$'\n'"$name="* | *$'\n'"'$name'="*) false ;; esac; then
+            line=${ alias "$name"; }
+            listed+=$line$'\n'
+            value=${line#*=}
+            # Every word may be a command: a few too many cost nothing.
+            for word in ${value//[\\\'\"]/}; do
+                case $word in */*) ;; *) todo+=$word/ ;; esac
+            done
+        fi
+        typeset -f "$name" >/dev/null 2>&1 && functions+=$name/
+    done
+    case $glob in *f*) ;; *) set +f ;; esac
+    while [ -n "$functions" ]; do
+        listed+=${ __trakko_function "${functions%%/*}"; }$'\n'
+        functions=${functions#*/}
+    done
+    # The facts lead: the tracked aliases of those names, the builtins, the fixed lines.
+    value=${ alias -t; }
+    while [ -n "$value" ]; do
+        line=${value%%$'\n'*}
+        case $value in *$'\n'*) value=${value#*$'\n'} ;; *) value='' ;; esac
         case ${KSH_VERSION-} in
             *MIRBSD*)
-                case $line in *=*) print -r -- "hash -- $line" ;; esac
+                case $line in *=*) ;; *) continue ;; esac
+                # mksh quotes the names it lists: its few tracked aliases all go.
+                facts+="hash -- $line"$'\n'
                 continue ;;
         esac
         # ksh93: a name with a newline spans lines; no name holds a '/', every path
@@ -82,65 +166,28 @@ function __trakko_facts {
         esac
         # The reader takes a name up to its first '='.
         case $name in '' | *=*) continue ;; esac
-        print -r -- "hash -- $(printf %q "$name")=$text"
+        case $every$seen in 1*) ;; */"$name"/*) ;; *) continue ;; esac
+        facts+="hash -- $(printf %q "$name")=$text"$'\n'
     done
     case ${KSH_VERSION-} in
         *MIRBSD*) ;;
-        *) builtin | while IFS= read -r line; do print -r -- "enable $line"; done ;;
+        *)
+            value=${ builtin; }
+            [ -n "$value" ] && facts+="enable ${value//$'\n'/$'\n'enable }"$'\n' ;;
     esac
-    print -r -- "$__trakko_fixed"
+    __trakko_in=$facts$__trakko_fixed$'\n'$listed
+    __trakko_in=${__trakko_in%$'\n'}
 }
 
+# __trakko_in is global: ksh93 scopes the variables of a "function" to it alone.
 function trakko {
-    typeset listing name text head line blank=$' \t' indent='' shell=ksh93
+    typeset shell=ksh93
     case ${KSH_VERSION-} in *MIRBSD*) shell=mksh ;; esac
-    listing=$(
-        __trakko_facts
-        alias
-        # ksh93 writes "f()" for the functions defined in the POSIX form.
-        typeset +f | while read -r name; do
-            name=${name%'()'}
-            [ -n "$name" ] || continue
-            text=$(typeset -f "$name")
-            # The header, "NAME()", "NAME ()" or "function NAME", goes; the body stays.
-            head=${text%%$'\n'*}
-            text=${text#"$head"}
-            head=${head#"${head%%[!$blank]*}"}
-            case $head in function[$blank]*) head=${head#function} ;; esac
-            head=${head#"${head%%[!$blank]*}"}
-            head=${head#"$name"}
-            head=${head#"${head%%[!$blank]*}"}
-            case $head in '('*')'*) head=${head#*')'} ;; esac
-            text=$head$text
-            text=${text#"${text%%[!$blank$'\n']*}"}
-            text=${text%"${text##*[!$blank$'\n']}"}
-            case $text in
-                '{'*'}')
-                    # The braces go, with the blanks and empty lines they leave behind.
-                    text=${text#'{'}
-                    text=${text%'}'}
-                    text=${text#"${text%%[!$blank]*}"}
-                    text=${text%"${text##*[!$blank]}"}
-                    case $text in $'\n'*) text=${text#$'\n'} ;; *) text=$'\t'$text ;; esac
-                    text=${text%$'\n'}
-                    indent='' ;;
-                *) indent=$'\t' ;;
-            esac
-            print -r -- "$name () {"
-            while IFS= read -r line; do
-                line=$indent$line
-                [ "$line" = '}' ] && line='} '
-                print -r -- "$line"
-            done <<EOF_TRAKKO_BODY
-$text
-EOF_TRAKKO_BODY
-            print -r -- '}'
-        done
-    )
-    if [ -n "$listing" ]; then
+    __trakko_listing "$@"
+    if [ -n "$__trakko_in" ]; then
         command trakko --tty-only --read-alias --read-functions --read-hash --read-builtins \
             --shell=$shell --show-tilde --show-dot "$@" <<EOF_TRAKKO
-$listing
+$__trakko_in
 EOF_TRAKKO
     else
         command trakko --tty-only --read-alias --read-functions --read-hash --read-builtins \

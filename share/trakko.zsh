@@ -11,13 +11,9 @@
 # --read-alias --read-functions  read the (alias; declare -f) listing from standard input.
 # --read-hash                    and the remembered paths after it, in hash -L's lines. zsh
 #                                remembers whole directories of PATH at a time, thousands of
-#                                commands, and listing them all (or matching them all against
-#                                patterns, hash -Lm) costs more than the lookup: only the names
-#                                asked about and the first word of every command that their
-#                                aliases run are listed, each read from $commands. For a name
-#                                it does not hold, $commands fills the table; in the process
-#                                substitution that stays out of this shell. Each is quoted
-#                                as $'...' ((qqqq)), which keeps every byte; (q+) would not.
+#                                commands: only the names that the listing holds are listed,
+#                                each read from $commands. Each is quoted as $'...'
+#                                ((qqqq)), which keeps every byte; (q+) would not.
 # --read-builtins --shell=zsh    and the builtins and reserved words ($builtins, $reswords and
 #                                those turned off, $dis_builtins, $dis_reswords), so that
 #                                "trakko echo" says what zsh runs, by zsh's own order.
@@ -29,34 +25,52 @@
 # The shell's facts (__trakko_facts) lead the listing: trakko takes them only from that
 # block, where no alias value or function body can stand and so none can forge one.
 #
-# The listing comes through process substitution rather than a pipe, so the status is the
-# binary's own (the number of COMMANDs not found, 255 for usage errors) even under pipefail,
-# and a run that reads nothing (--help, --version) never leaves the writer on a broken pipe.
-# "function trakko" rather than "trakko ()" keeps an alias named trakko from rewriting the
-# definition while this file is read.
+# Only what the names asked about need goes over: their aliases, functions and remembered
+# paths, and those of every word of their aliases' values, inner aliases followed; never the
+# whole start-up file (after compinit, thousands of functions). It is built in a variable from
+# $aliases, $functions and $commands, with no process started, and goes in as a here-string,
+# so the status is the binary's own even under pipefail, and a run that reads nothing (--help,
+# --version) leaves no writer on a broken pipe. "function trakko" rather than "trakko ()" keeps
+# an alias named trakko from rewriting the definition while this file is read.
 
+# __trakko_facts: appends the shell's builtins and reserved words to __trakko_in.
 function __trakko_facts {
-    local name
-    for name in ${(k)builtins}; do print -r -- "enable $name"; done
-    for name in ${(k)dis_builtins}; do print -r -- "enable -n $name"; done
-    for name in $reswords; do print -r -- "keyword $name"; done
-    for name in $dis_reswords; do print -r -- "keyword -n $name"; done
-    for name in "$@"; do
-        (( ${+commands[$name]} )) && print -r -- "hash -- ${(qqqq)name}=${(qqqq)commands[$name]}"
+    local -a lines
+    lines=(${(k)builtins/#/enable } ${(k)dis_builtins/#/enable -n } ${reswords/#/keyword }
+        ${dis_reswords/#/keyword -n })
+    __trakko_in+=${(pj:\n:)lines}$'\n'
+}
+
+# __trakko_listing NAME...: sets __trakko_in to the listing that trakko needs for the NAMEs.
+function __trakko_listing {
+    local name word listed_aliases='' listed_functions='' hashed=''
+    local -A seen
+    local -a todo
+    for name in "$@"; do [[ $name == -* ]] || todo+=("$name"); done
+    while (( $#todo )); do
+        name=$todo[1]
+        shift todo
+        [[ -n $name ]] && (( ! ${+seen[$name]} )) || continue
+        seen[$name]=1
+        if (( ${+aliases[$name]} )); then
+            listed_aliases+="${(q+)name}=${(q+)aliases[$name]}"$'\n'
+            # Every word may be a command: a few too many cost nothing.
+            for word in ${(s: :)${aliases[$name]//[$'\t\n;&|()<>{}']/ }}; do
+                todo+=("${word//[\\\'\"]/}")
+            done
+        fi
+        (( ${+functions[$name]} )) && listed_functions+="$name () {"$'\n'"${functions[$name]}"$'\n}\n'
+        (( ${+commands[$name]} )) && hashed+="hash -- ${(qqqq)name}=${(qqqq)commands[$name]}"$'\n'
     done
+    __trakko_in=''
+    __trakko_facts
+    __trakko_in+=$hashed$listed_aliases$listed_functions
+    __trakko_in=${__trakko_in%$'\n'} # the here-string ends it
 }
 
 function trakko {
-    local name word
-    local -a names
-    for name in "$@"; do
-        [[ $name == -* ]] && continue
-        names+=("$name")
-        (( ${+aliases[$name]} )) || continue
-        for word in ${(s:|:)${aliases[$name]//[&]/|}}; do
-            names+=(${${=word}[1]})
-        done
-    done
+    local __trakko_in
+    __trakko_listing "$@"
     command trakko --tty-only --read-alias --read-functions --read-hash --read-builtins \
-        --shell=zsh --show-tilde --show-dot "$@" < <(__trakko_facts $names; alias; declare -f)
+        --shell=zsh --show-tilde --show-dot "$@" <<<"$__trakko_in"
 }

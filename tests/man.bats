@@ -84,7 +84,7 @@ readme_options() {
     ran() { grep -A1 '^ *command trakko' "$1" | sed -E 's/\\$//; s/^ +//' | tr '\n' ' ' | tr -s ' '; }
     bash=$(ran "$TRAKKO_SOURCE_DIR"/share/trakko.bash)
     [ "$shown" = "$bash" ] || { printf 'man: %s\nbash: %s\n' "$shown" "$bash"; false; }
-    # zsh runs the same options, its own --shell; what it lists of its table is told in the text.
+    # zsh runs the same options, its own name for --shell.
     zsh=$(ran "$TRAKKO_SOURCE_DIR"/share/trakko.zsh)
     zsh=${zsh/--shell=zsh/--shell=bash}
     [ "${shown%%<*}" = "${zsh%%<*}" ] || { printf 'man: %s\nzsh: %s\n' "$shown" "$zsh"; false; }

@@ -172,8 +172,7 @@ int driver_main(int argc, char** argv) {
     }
     if (!read_early && reads_listing(run.options, true)) read_listing(run, defs, facts, true);
     if (run.options.opt_read_alias)
-        for (std::string_view line : defs.AliasLines)
-            if (Failure failure = resolve_alias_line(run, defs, line, commands)) fatal(failure);
+        if (Failure failure = resolve_aliases(run, defs, commands)) fatal(failure);
     for (size_t position = 0; position < count; ++position) {
         const char* command = commands.entries[position];
         if (command == nullptr) continue;  // struck by the alias stage

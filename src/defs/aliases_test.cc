@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "defs/commands_test.h"
 #include "defs/defs.h"
 #include "util/util.h"
 
@@ -15,22 +16,6 @@ std::vector<std::string> words_of(std::string_view line) {
     while (next_command_word(parts.words, word)) words.emplace_back(word);
     return words;
 }
-
-// The COMMAND texts of one test, kept alive beside the list that points at them.
-struct Commands {
-    std::vector<std::string> texts;
-    std::vector<char*> argv;
-    CommandList list;
-    explicit Commands(std::vector<std::string> given) : texts(std::move(given)) {
-        for (std::string& text : texts) argv.push_back(text.data());
-        list = make_command_list(argv.data(), argv.size());
-    }
-    std::vector<bool> struck() const {
-        std::vector<bool> flags;
-        for (const char* entry : list.entries) flags.push_back(entry == nullptr);
-        return flags;
-    }
-};
 
 }  // namespace
 

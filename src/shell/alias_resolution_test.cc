@@ -7,23 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "defs/commands_test.h"
 
-// The COMMAND texts of one test, kept alive beside the list that points at them.
-struct Commands {
-    std::vector<std::string> texts;
-    std::vector<char*> argv;
-    CommandList list;
-    explicit Commands(std::vector<std::string> given) : texts(std::move(given)) {
-        for (std::string& text : texts) argv.push_back(text.data());
-        list = make_command_list(argv.data(), argv.size());
-    }
-    std::vector<bool> struck() const {
-        std::vector<bool> flags;
-        for (const char* entry : list.entries) flags.push_back(entry == nullptr);
-        return flags;
-    }
-};
+namespace {
 
 // Resolves lines against commands with no PATH and no functions; returns what was printed.
 std::string resolve(std::vector<std::string> lines, Commands& commands, bool all) {
@@ -68,4 +54,38 @@ TEST(AliasLine, NoCommandsOrNoMatchPrintNothing) {
     Commands newline({"x"});
     EXPECT_EQ(resolve({"alias x\n", "alias  X=x\n"}, newline, false), "");
     EXPECT_EQ(newline.struck(), (std::vector<bool>{false}));
+}
+
+namespace {
+
+// The whole alias stage over a listing, under --shell=bash with functions read; what it printed.
+std::string resolve_listing(const std::string& listing, Commands& commands) {
+    RunContext run;
+    run.options.opt_read_alias = run.options.opt_read_functions = true;
+    run.options.shell = ShellName::bash;
+    Definitions defs = read_definitions_from(listing, run.options);
+    char* buffer = nullptr;
+    size_t size = 0;
+    run.out.stream = open_memstream(&buffer, &size);
+    resolve_aliases(run, defs, commands.list);
+    fclose(run.out.stream);
+    std::string text(buffer, size);
+    free(buffer);
+    return text;
+}
+
+}  // namespace
+
+// "command f" skips the function that a plain "f" shows: one word asked for in two ways is
+// answered twice, not once from what the first printed.
+TEST(AliasLine, AsTheShellReadsIt) {
+    Commands commands({"x", "nl"});
+    std::string listing =
+        "alias inner='f'\nalias nl='g\ninner'\nalias x='command f; inner; f'\n"
+        "f () \n{ \n    y\n}\n";
+    EXPECT_EQ(resolve_listing(listing, commands),
+              "alias nl='g\ninner'\n\tf ()\n\t{ \n\t    y\n\t}\n"
+              "alias x='command f; inner; f'\n\tf ()\n\t{ \n\t    y\n\t}\n"
+              "\tf ()\n\t{ \n\t    y\n\t}\n");
+    EXPECT_EQ(commands.struck(), (std::vector<bool>{true, true}));
 }

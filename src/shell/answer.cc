@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <span>
+#include <string>
 
 #include "search/explain.h"
 #include "search/lookup.h"
@@ -17,17 +18,28 @@ bool is_set(const char* path_list) {
     return path_list != nullptr && *path_list != '\0';
 }
 
-void report_missing(const char* command, const char* path_list, const LookupResult& result) {
-    std::string line("no ");
-    if (result.name_has_slash)
-        line.append(strrchr(command, '/') + 1).append(" in (").append(result.slash_dir);
-    else
-        line.append(command).append(" in (").append(path_list != nullptr ? path_list : "");
+// "PROG: no NAME in (PATH)", or "PROG: ALIAS: no NAME in (PATH)" for a word of an alias; the
+// alias and its word come from the listing, where a quoted newline could forge a line.
+void report_missing(std::string_view alias, const char* command, const char* path_list,
+                    const LookupResult& result) {
+    std::string line = alias.empty() ? "no " : escape_controls(alias) + ": no ";
+    std::string_view name = result.name_has_slash ? strrchr(command, '/') + 1 : command;
+    line.append(alias.empty() ? std::string(name) : escape_controls(name)).append(" in (");
+    line.append(result.name_has_slash ? result.slash_dir
+                                      : std::string_view(path_list != nullptr ? path_list : ""));
     write_message(line.append(")\n"));
 }
 
 // The places a shell looks in before PATH, in its order.
 enum class Step : unsigned char { keyword, special_builtin, function, builtin, regular_builtin };
+
+// Whether the request lets the shell look at step.
+bool looks_at(const AnswerRequest& request, Step step) {
+    bool builtin = step != Step::keyword && step != Step::function;
+    if (request.builtins_only) return builtin;
+    if (request.skip_functions && !builtin) return false;
+    return !(request.skip_builtins && builtin);
+}
 
 // Each shell's order before PATH, as the shells themselves were measured to take it: in bash
 // and zsh a function comes before every builtin, in the others after the special ones; fish
@@ -110,26 +122,28 @@ Answer answer_word(RunContext& run, Definitions& defs, const AnswerRequest& requ
     // A name with a slash is run as it stands: never a function, builtin or keyword.
     if (strchr(name, '/') == nullptr) {
         bool builtins = run.shell_facts != nullptr && run.options.opt_read_builtins;
-        if (!builtins && run.options.opt_read_functions)
+        bool functions = run.options.opt_read_functions && looks_at(request, Step::function);
+        if (!builtins && functions)
             shown = take_step(run, defs, request, Step::function, Rules::bash);
         if (builtins) {
             Rules rules = rules_of(run.options, run.shell_facts);
             for (Step step : order_of(rules)) {
-                if (step == Step::function && !run.options.opt_read_functions) continue;
+                if ((step == Step::function && !functions) || !looks_at(request, step)) continue;
                 const char* taken = take_step(run, defs, request, step, rules);
                 if (shown == nullptr) shown = taken;
                 if (shown != nullptr && !run.options.opt_all) break;
             }
-            bound = bound_builtin(*run.shell_facts, name);
+            if (!request.skip_builtins) bound = bound_builtin(*run.shell_facts, name);
         }
     }
     answer.shown = shown != nullptr;
     if (run.explanation != nullptr) explain_unsearched_path(run, name, shown);
-    bool path_step = !answer.shown || run.options.opt_all;
+    bool path_step = (!answer.shown || run.options.opt_all) && !request.builtins_only;
     if (is_set(run.path_list) && path_step)
         answer.lookup = lookup_command(run, request.indent, name, bound ? &*bound : nullptr);
     if (answer.lookup.failure) return answer;
-    if (request.indent == 0 && !answer.found()) report_missing(name, run.path_list, answer.lookup);
+    if ((request.indent == 0 || !request.in_alias.empty()) && !answer.found())
+        report_missing(request.in_alias, name, run.path_list, answer.lookup);
     if (run.options.opt_read_hash && path_step) tell_remembered(run, name, answer.lookup);
     return answer;
 }

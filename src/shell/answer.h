@@ -8,10 +8,17 @@
 #include "search/run_context.h"
 
 // One name to answer: indent 0 for a COMMAND (a name found nowhere is reported), 1 for a
-// command word of an alias value (a tab before each line, nothing said when not found).
+// command word of an alias value (a tab before each line, nothing said when not found, but
+// where in_alias names the alias under --shell). Behind a precommand modifier the shell looks
+// in fewer places: `command` skips keywords and functions (in zsh and fish builtins too),
+// `builtin` runs only a builtin.
 struct AnswerRequest {
     const char* name;
     int indent = 0;
+    bool skip_functions = false;
+    bool skip_builtins = false;
+    bool builtins_only = false;
+    std::string_view in_alias = {};  // a word found nowhere is reported as this alias's
 };
 
 // What answering one name found.
